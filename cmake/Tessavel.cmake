@@ -1,0 +1,51 @@
+# Build helpers shared by every folder.
+
+# Warnings for our own targets (Qt and GoogleTest headers come in as system headers).
+function(tessavel_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra)
+  if(TESSAVEL_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+endfunction()
+
+# tessavel_test(NAME <target> SOURCES <files...> LIBS <libs...> LABEL unit|gui|integration [TIMEOUT s] [QT])
+# QT: the test links the shared test main that creates a QApplication on the offscreen platform.
+function(tessavel_test)
+  if(NOT TESSAVEL_TESTS)
+    return()
+  endif()
+  cmake_parse_arguments(T "QT" "NAME;LABEL;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 120)
+  endif()
+  add_executable(${T_NAME} ${T_SOURCES})
+  tessavel_warnings(${T_NAME})
+  if(T_QT)
+    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} tessavel_qt_test_main GTest::gtest GTest::gmock)
+  else()
+    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  endif()
+  target_compile_definitions(${T_NAME} PRIVATE
+    TESSAVEL_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+    TESSAVEL_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  gtest_discover_tests(${T_NAME}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES LABELS ${T_LABEL} TIMEOUT ${T_TIMEOUT}
+               ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_RUNTIME_DIR=/tmp/tessavel-runtime")
+endfunction()
+
+# tessavel_benchmark(NAME <target> SOURCES <files...> LIBS <libs...>): built with the tests, run by hand
+# (./build/test/.../name) or by scripts/bench; never part of ctest.
+function(tessavel_benchmark)
+  if(NOT TESSAVEL_TESTS OR NOT benchmark_FOUND)
+    return()
+  endif()
+  cmake_parse_arguments(B "" "NAME" "SOURCES;LIBS" ${ARGN})
+  add_executable(${B_NAME} ${B_SOURCES})
+  tessavel_warnings(${B_NAME})
+  target_link_libraries(${B_NAME} PRIVATE ${B_LIBS} benchmark::benchmark)
+  target_compile_definitions(${B_NAME} PRIVATE
+    TESSAVEL_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+    TESSAVEL_BINARY_DIR="${PROJECT_BINARY_DIR}")
+endfunction()

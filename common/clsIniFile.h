@@ -1,0 +1,50 @@
+// INI file access with the behaviour of the classic private-profile functions: section and key names
+// match without regard to case, the first matching section and key win, blanks around names and
+// values are trimmed, a value wrapped in one pair of matching quotes loses them, values are cut to
+// 254 characters. Every call reads or writes the file whole; nothing is cached between calls.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace common {
+
+class clsIniFile
+{
+public:
+    // Full path of the INI file; empty until set. Both '\' and '/' are accepted as separators.
+    std::string File;
+
+    // The key's value. A missing file, section or key gives "unknown value"; a key that exists with an
+    // empty value gives "Unknown section or key".
+    std::string GetSetting(const std::string& Section, const std::string& KeyName) const;
+
+    // Writes KeyName=Value into the section, creating the file, section or key as needed and keeping
+    // every other line of the file as it was. Returns non-zero on success, 0 when the file cannot be
+    // written (the old file is then left as it was).
+    std::int16_t SaveSetting(const std::string& Section, const std::string& KeyName, const std::string& Value);
+
+    // Removes the section with all its keys (the first matching section).
+    void DeleteSection(const std::string& Section);
+
+    // Fills KeyArray(1 .. count) with the section's key names in file order; element 0 stays empty.
+    // Reads at most 2500 characters of key names; the listing stops at the first key name shorter than
+    // two characters. Returns the count.
+    std::int16_t GetSection(const std::string& Section, std::vector<std::string>& KeyArray) const;
+
+    static constexpr const char* kUnknownValue = "unknown value";
+    static constexpr const char* kEmptyValue = "Unknown section or key";
+};
+
+// Reads a whole file; false when it cannot be opened or read.
+bool readWholeFile(const std::string& path, std::string& contents);
+
+// Writes a file through a temporary file beside it that is then renamed over the target, so a failed
+// write leaves the old file intact. On failure returns false and sets `error` to a short reason.
+bool writeFileReplacing(const std::string& path, const std::string& contents, std::string& error);
+
+// Turns '\' separators into '/' (paths stored by Windows installs use '\').
+std::string normalisePath(const std::string& path);
+
+} // namespace common
