@@ -1,0 +1,298 @@
+#include "clsIniFile.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+namespace common {
+
+namespace {
+
+constexpr std::size_t kMaxValueLength = 254;
+constexpr std::size_t kMaxSectionNamesLength = 2500;
+
+std::string trim(const std::string& s)
+{
+    std::size_t b = 0;
+    std::size_t e = s.size();
+    while (b < e && (s[b] == ' ' || s[b] == '\t'))
+        ++b;
+    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t'))
+        --e;
+    return s.substr(b, e - b);
+}
+
+bool sameName(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+// One line of an INI file with the line ending it had.
+struct Line
+{
+    std::string text;
+    std::string ending;
+};
+
+std::vector<Line> splitLines(const std::string& contents)
+{
+    std::vector<Line> lines;
+    std::size_t i = 0;
+    while (i < contents.size()) {
+        std::size_t j = i;
+        while (j < contents.size() && contents[j] != '\n' && contents[j] != '\r')
+            ++j;
+        Line line{contents.substr(i, j - i), ""};
+        if (j < contents.size()) {
+            if (contents[j] == '\r' && j + 1 < contents.size() && contents[j + 1] == '\n') {
+                line.ending = "\r\n";
+                j += 2;
+            } else {
+                line.ending = std::string(1, contents[j]);
+                ++j;
+            }
+        }
+        lines.push_back(line);
+        i = j;
+    }
+    return lines;
+}
+
+// The section name of a "[name]" line, or nothing for another line.
+bool sectionName(const std::string& text, std::string& name)
+{
+    std::string t = trim(text);
+    if (t.size() < 2 || t.front() != '[')
+        return false;
+    std::size_t close = t.find(']');
+    if (close == std::string::npos)
+        return false;
+    name = trim(t.substr(1, close - 1));
+    return true;
+}
+
+bool keyLine(const std::string& text, std::string& key, std::string& value)
+{
+    std::string t = trim(text);
+    if (t.empty() || t.front() == ';')
+        return false;
+    std::size_t eq = t.find('=');
+    if (eq == std::string::npos)
+        return false;
+    key = trim(t.substr(0, eq));
+    value = trim(t.substr(eq + 1));
+    return true;
+}
+
+// Index of the first line of the first matching section's header, or -1.
+long findSection(const std::vector<Line>& lines, const std::string& section)
+{
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        std::string name;
+        if (sectionName(lines[i].text, name) && sameName(name, section))
+            return static_cast<long>(i);
+    }
+    return -1;
+}
+
+// One past the last line that belongs to the section starting at `header`.
+std::size_t sectionEnd(const std::vector<Line>& lines, std::size_t header)
+{
+    std::size_t i = header + 1;
+    std::string name;
+    while (i < lines.size() && !sectionName(lines[i].text, name))
+        ++i;
+    return i;
+}
+
+std::string joinLines(const std::vector<Line>& lines)
+{
+    std::string out;
+    for (const Line& l : lines)
+        out += l.text + l.ending;
+    return out;
+}
+
+} // namespace
+
+bool readWholeFile(const std::string& path, std::string& contents)
+{
+    std::ifstream in(normalisePath(path), std::ios::binary);
+    if (!in)
+        return false;
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    if (in.bad())
+        return false;
+    contents = ss.str();
+    return true;
+}
+
+bool writeFileReplacing(const std::string& path, const std::string& contents, std::string& error)
+{
+    namespace fs = std::filesystem;
+    fs::path target(normalisePath(path));
+    fs::path temp = target;
+    temp += ".tmp-save";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!out) {
+            error = "cannot create " + temp.string();
+            return false;
+        }
+        out.write(contents.data(), static_cast<std::streamsize>(contents.size()));
+        out.flush();
+        if (!out) {
+            out.close();
+            std::error_code ec;
+            fs::remove(temp, ec);
+            error = "cannot write " + temp.string();
+            return false;
+        }
+    }
+    std::error_code ec;
+    fs::rename(temp, target, ec);
+    if (ec) {
+        std::error_code ignored;
+        fs::remove(temp, ignored);
+        error = ec.message();
+        return false;
+    }
+    return true;
+}
+
+std::string normalisePath(const std::string& path)
+{
+#ifdef _WIN32
+    return path;
+#else
+    std::string p = path;
+    std::replace(p.begin(), p.end(), '\\', '/');
+    return p;
+#endif
+}
+
+std::string clsIniFile::GetSetting(const std::string& Section, const std::string& KeyName) const
+{
+    std::string contents;
+    if (File.empty() || !readWholeFile(File, contents))
+        return kUnknownValue;
+    std::vector<Line> lines = splitLines(contents);
+    long header = findSection(lines, trim(Section));
+    if (header < 0)
+        return kUnknownValue;
+    std::size_t end = sectionEnd(lines, static_cast<std::size_t>(header));
+    std::string wanted = trim(KeyName);
+    for (std::size_t i = static_cast<std::size_t>(header) + 1; i < end; ++i) {
+        std::string key, value;
+        if (!keyLine(lines[i].text, key, value) || !sameName(key, wanted))
+            continue;
+        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+            value = value.substr(1, value.size() - 2);
+        if (value.size() > kMaxValueLength)
+            value.resize(kMaxValueLength);
+        if (value.empty())
+            return kEmptyValue;
+        return value;
+    }
+    return kUnknownValue;
+}
+
+std::int16_t clsIniFile::SaveSetting(const std::string& Section, const std::string& KeyName, const std::string& Value)
+{
+    if (File.empty())
+        return 0;
+    std::string contents;
+    readWholeFile(File, contents); // a missing file is created
+    std::vector<Line> lines = splitLines(contents);
+    std::string eol = "\r\n";
+    for (const Line& l : lines)
+        if (!l.ending.empty()) {
+            eol = l.ending;
+            break;
+        }
+    const std::string section = trim(Section);
+    const std::string key = trim(KeyName);
+    const std::string newLine = key + "=" + Value;
+    long header = findSection(lines, section);
+    if (header < 0) {
+        if (!lines.empty() && lines.back().ending.empty())
+            lines.back().ending = eol;
+        lines.push_back({"[" + section + "]", eol});
+        lines.push_back({newLine, eol});
+    } else {
+        std::size_t end = sectionEnd(lines, static_cast<std::size_t>(header));
+        bool replaced = false;
+        std::size_t lastKey = static_cast<std::size_t>(header);
+        for (std::size_t i = static_cast<std::size_t>(header) + 1; i < end; ++i) {
+            std::string k, v;
+            if (!keyLine(lines[i].text, k, v))
+                continue;
+            lastKey = i;
+            if (sameName(k, key)) {
+                lines[i].text = newLine;
+                replaced = true;
+                break;
+            }
+        }
+        if (!replaced) {
+            if (lines[lastKey].ending.empty())
+                lines[lastKey].ending = eol;
+            lines.insert(lines.begin() + static_cast<long>(lastKey) + 1, Line{newLine, eol});
+        }
+    }
+    std::string error;
+    return writeFileReplacing(File, joinLines(lines), error) ? 1 : 0;
+}
+
+void clsIniFile::DeleteSection(const std::string& Section)
+{
+    std::string contents;
+    if (File.empty() || !readWholeFile(File, contents))
+        return;
+    std::vector<Line> lines = splitLines(contents);
+    long header = findSection(lines, trim(Section));
+    if (header < 0)
+        return;
+    std::size_t end = sectionEnd(lines, static_cast<std::size_t>(header));
+    lines.erase(lines.begin() + header, lines.begin() + static_cast<long>(end));
+    std::string error;
+    writeFileReplacing(File, joinLines(lines), error);
+}
+
+std::int16_t clsIniFile::GetSection(const std::string& Section, std::vector<std::string>& KeyArray) const
+{
+    KeyArray.assign(1, std::string());
+    std::string contents;
+    if (File.empty() || !readWholeFile(File, contents))
+        return 0;
+    std::vector<Line> lines = splitLines(contents);
+    long header = findSection(lines, trim(Section));
+    if (header < 0)
+        return 0;
+    std::size_t end = sectionEnd(lines, static_cast<std::size_t>(header));
+    std::size_t used = 0;
+    for (std::size_t i = static_cast<std::size_t>(header) + 1; i < end; ++i) {
+        std::string key, value;
+        if (!keyLine(lines[i].text, key, value))
+            continue;
+        if (key.size() < 2)
+            break;
+        used += key.size() + 1;
+        if (used > kMaxSectionNamesLength)
+            break;
+        KeyArray.push_back(key);
+    }
+    return static_cast<std::int16_t>(KeyArray.size() - 1);
+}
+
+} // namespace common
