@@ -1,0 +1,27 @@
+// Reading and writing ROM image files: raw bytes, no header, file offset 0 = ROM address 0.
+#pragma once
+
+#include "vantrell/rom/RomBuffer.h"
+
+#include <cstddef>
+#include <string>
+
+namespace vantrell {
+
+struct RomRead
+{
+    bool ok = false;            // false: the file could not be read; the buffer is unchanged
+    std::size_t bytesRead = 0;  // how many bytes came from the file (at most the buffer size)
+    bool shortFile = false;     // the file was shorter than the buffer; the rest is now zero
+    std::string error;          // the reason, when !ok
+};
+
+// Reads the first rom.size() bytes of the file into the buffer. A shorter file fills the rest of the
+// buffer with zeros; a longer one is read only up to the buffer size.
+RomRead readRomImage(const std::string& path, RomBuffer& rom);
+
+// Writes exactly rom.size() bytes through a temporary file that is renamed over the target, so a
+// failed save leaves the old file intact. False with `error` set on failure.
+bool writeRomImage(const std::string& path, const RomBuffer& rom, std::string& error);
+
+} // namespace vantrell
