@@ -1,0 +1,377 @@
+#include "VirtualBoardProgram.h"
+
+#include "BoardImages.h"
+#include "common/clsIniFile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <iterator>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace boardsim {
+
+namespace {
+
+volatile std::sig_atomic_t g_signalled = 0;
+
+void onSignal(int)
+{
+    g_signalled = 1;
+}
+
+std::string errnoText()
+{
+    return std::strerror(errno);
+}
+
+} // namespace
+
+VirtualBoardProgram::VirtualBoardProgram(ProgramOptions options)
+    : options_(std::move(options)),
+      pacer_(options_.pacing ? LinePacer::kByteTime : std::chrono::nanoseconds(0)),
+      stdinOpen_(options_.readStdin)
+{}
+
+VirtualBoardProgram::~VirtualBoardProgram()
+{
+    closeLine();
+    if (log_ != nullptr)
+        std::fclose(log_);
+}
+
+int VirtualBoardProgram::run()
+{
+    std::string error;
+    if (!start(error)) {
+        std::fprintf(stderr, "virtual-board: %s\n", error.c_str());
+        return 2;
+    }
+    loop();
+    if (!options_.saveDir.empty()) {
+        std::string why;
+        if (!saveImages(bus_->boards(), options_.saveDir, why))
+            std::fprintf(stderr, "virtual-board: %s\n", why.c_str());
+    }
+    closeLine();
+    return 0;
+}
+
+bool VirtualBoardProgram::start(std::string& error)
+{
+    started_ = Clock::now();
+    try {
+        bus_ = std::make_unique<BoardBus>(options_.boards);
+    } catch (const std::exception& e) {
+        error = e.what();
+        return false;
+    }
+    bus_->setLateReplyDelay(options_.lateDelay);
+    for (const auto& [fault, count] : options_.faults)
+        bus_->injectFault(fault, count);
+    console_ = std::make_unique<BoardConsole>(*bus_);
+
+    for (const ImageLoad& load : options_.loads) {
+        bool found = false;
+        for (Board& board : bus_->boards()) {
+            if (load.id >= 0 && board.config.id != load.id)
+                continue;
+            found = true;
+            if (!loadImage(board, load.file, error))
+                return false;
+        }
+        if (!found) {
+            error = "--load " + load.file + "@" + std::to_string(load.id) + ": no board has that ID";
+            return false;
+        }
+    }
+
+    if (!options_.logFile.empty()) {
+        log_ = std::fopen(options_.logFile.c_str(), "w");
+        if (log_ == nullptr) {
+            error = "cannot open log " + options_.logFile + ": " + errnoText();
+            return false;
+        }
+    }
+
+    // Signals are only taken inside ppoll, so the loop never misses one between its checks.
+    std::signal(SIGPIPE, SIG_IGN);
+    sigset_t blocked;
+    sigemptyset(&blocked);
+    sigaddset(&blocked, SIGINT);
+    sigaddset(&blocked, SIGTERM);
+    sigprocmask(SIG_BLOCK, &blocked, &waitMask_);
+    sigdelset(&waitMask_, SIGINT);
+    sigdelset(&waitMask_, SIGTERM);
+    struct sigaction action
+    {
+    };
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+
+    return openLine(error) && announcePort(error);
+}
+
+bool VirtualBoardProgram::openLine(std::string& error)
+{
+    termios raw{};
+    cfmakeraw(&raw);
+    cfsetispeed(&raw, B115200);
+    cfsetospeed(&raw, B115200);
+    char name[256] = {};
+    if (openpty(&master_, &slave_, name, &raw, nullptr) != 0) {
+        error = "cannot open a pseudo-terminal: " + errnoText();
+        return false;
+    }
+    portPath_ = name;
+    // The slave stays open here as well, so the master never reads as hung up while no host has the
+    // port open (between a host's close and its next open); without it poll would report POLLHUP
+    // without end.
+    termios masterMode{};
+    if (tcgetattr(master_, &masterMode) == 0) {
+        cfmakeraw(&masterMode);
+        tcsetattr(master_, TCSANOW, &masterMode);
+    }
+    // Packet mode: every read starts with a status byte, which tells when the host discards buffers.
+    int on = 1;
+    if (ioctl(master_, TIOCPKT, &on) != 0) {
+        error = "cannot set packet mode on the pseudo-terminal: " + errnoText();
+        return false;
+    }
+    const int flags = fcntl(master_, F_GETFL);
+    fcntl(master_, F_SETFL, flags | O_NONBLOCK);
+    fcntl(master_, F_SETFD, FD_CLOEXEC);
+    fcntl(slave_, F_SETFD, FD_CLOEXEC);
+    return true;
+}
+
+bool VirtualBoardProgram::announcePort(std::string& error)
+{
+    if (!options_.portFile.empty()) {
+        std::string why;
+        if (!common::writeFileReplacing(options_.portFile, portPath_, why)) {
+            error = "cannot write " + options_.portFile + ": " + why;
+            return false;
+        }
+    }
+    if (!options_.programFolder.empty()) {
+        const std::filesystem::path config = std::filesystem::path(options_.programFolder) / "config";
+        std::error_code ec;
+        std::filesystem::create_directories(config, ec);
+        common::clsIniFile ini;
+        ini.File = (config / "ports.ini").string();
+        if (ec || ini.SaveSetting("ports", std::to_string(options_.portNumber), portPath_) == 0) {
+            error = "cannot write " + ini.File;
+            return false;
+        }
+    }
+    print("PORT " + portPath_);
+    return true;
+}
+
+void VirtualBoardProgram::loop()
+{
+    while (!stop_ && g_signalled == 0) {
+        pollfd fds[2] = {{master_, POLLIN | POLLPRI, 0}, {STDIN_FILENO, POLLIN, 0}};
+        const nfds_t count = stdinOpen_ ? 2 : 1;
+        timespec timeout{};
+        timespec* wait = nullptr;
+        if (!outgoing_.empty()) {
+            const auto left = std::max(outgoing_.front().due - Clock::now(), Clock::duration::zero());
+            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+            timeout.tv_sec = static_cast<time_t>(ns / 1000000000);
+            timeout.tv_nsec = static_cast<long>(ns % 1000000000);
+            wait = &timeout;
+        }
+        if (master_ < 0)
+            fds[0].fd = -1; // after a failure of the line only the commands remain
+        const int ready = ppoll(fds, count, wait, &waitMask_);
+        if (ready < 0) {
+            if (errno == EINTR)
+                continue;
+            std::fprintf(stderr, "virtual-board: poll failed: %s\n", errnoText().c_str());
+            return;
+        }
+        if (fds[0].revents != 0)
+            readLine();
+        if (count == 2 && fds[1].revents != 0)
+            readCommands();
+        sendDue();
+    }
+}
+
+void VirtualBoardProgram::readLine()
+{
+    std::uint8_t buffer[4097];
+    const ssize_t n = read(master_, buffer, sizeof buffer);
+    if (n < 0 && (errno == EAGAIN || errno == EINTR))
+        return;
+    if (n <= 0) {
+        std::fprintf(stderr, "virtual-board: the line failed: %s\n", n < 0 ? errnoText().c_str() : "closed");
+        log("ERROR", "line failed");
+        closeLine();
+        return;
+    }
+    if (buffer[0] != TIOCPKT_DATA) {
+        if ((buffer[0] & (TIOCPKT_FLUSHREAD | TIOCPKT_FLUSHWRITE)) != 0) {
+            const std::size_t dropped = bus_->partialFrameLength();
+            bus_->discardInput();
+            std::string what;
+            if ((buffer[0] & TIOCPKT_FLUSHREAD) != 0)
+                what += " host-input";
+            if ((buffer[0] & TIOCPKT_FLUSHWRITE) != 0)
+                what += " host-output";
+            if (dropped != 0)
+                what += ", dropped " + std::to_string(dropped) + " bytes of a partial frame";
+            log("FLUSH", what.substr(1));
+        }
+        return;
+    }
+
+    const auto now = Clock::now();
+    arrivals_.push_back({bus_->bytesReceived(), now});
+    const std::size_t loggedBefore = bus_->frameLog().size();
+    const std::vector<Reply> replies = bus_->receive(std::span(buffer + 1, static_cast<std::size_t>(n - 1)));
+    const auto& frames = bus_->frameLog();
+    for (std::size_t i = loggedBefore; i < frames.size(); ++i) {
+        const emulink::Bytes& frame = frames[i];
+        const bool good = emulink::frameChecksum(std::span(frame).first(frame.size() - 1)) == frame.back();
+        log("RX", hexBytes(frame) + (good ? "" : " (wrong checksum, ignored)"));
+    }
+    for (const Reply& reply : replies) {
+        const auto due =
+            pacer_.schedule(arrivalOf(reply.frameStart), reply.frameLength, reply.bytes.size(), reply.delay);
+        outgoing_.push_back({due, reply.bytes, reply.hangUp});
+    }
+    // Keep the arrival times that a frame not yet complete may still need.
+    const std::uint64_t needed = bus_->bytesReceived() - bus_->partialFrameLength();
+    while (arrivals_.size() >= 2 && arrivals_[1].index <= needed)
+        arrivals_.pop_front();
+}
+
+VirtualBoardProgram::Clock::time_point VirtualBoardProgram::arrivalOf(std::uint64_t index) const
+{
+    for (auto it = arrivals_.rbegin(); it != arrivals_.rend(); ++it) {
+        if (it->index <= index)
+            return it->at;
+    }
+    return arrivals_.empty() ? Clock::now() : arrivals_.front().at;
+}
+
+void VirtualBoardProgram::sendDue()
+{
+    const auto now = Clock::now();
+    while (!outgoing_.empty() && outgoing_.front().due <= now && master_ >= 0) {
+        Outgoing out = std::move(outgoing_.front());
+        outgoing_.pop_front();
+        if (out.hangUp) {
+            hangUp();
+            return;
+        }
+        std::size_t written = 0;
+        while (written < out.bytes.size()) {
+            const ssize_t n = write(master_, out.bytes.data() + written, out.bytes.size() - written);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            written += static_cast<std::size_t>(n);
+        }
+        log("TX",
+            hexBytes(out.bytes) +
+                (written < out.bytes.size() ? " (" + std::to_string(written) + " sent, line full)" : ""));
+    }
+    if (master_ < 0)
+        outgoing_.clear();
+}
+
+void VirtualBoardProgram::hangUp()
+{
+    log("HANGUP", portPath_);
+    std::fprintf(stderr, "virtual-board: hung up %s\n", portPath_.c_str());
+    closeLine();
+    stop_ = true;
+}
+
+void VirtualBoardProgram::readCommands()
+{
+    char buffer[4096];
+    const ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
+    if (n < 0 && (errno == EAGAIN || errno == EINTR))
+        return;
+    if (n <= 0) {
+        // End of input: a last line without its line end still counts.
+        if (!commandBuffer_.empty())
+            runCommand(commandBuffer_);
+        commandBuffer_.clear();
+        stdinOpen_ = false;
+        stop_ = true;
+        return;
+    }
+    commandBuffer_.append(buffer, static_cast<std::size_t>(n));
+    std::size_t end;
+    while (!stop_ && (end = commandBuffer_.find('\n')) != std::string::npos) {
+        std::string line = commandBuffer_.substr(0, end);
+        commandBuffer_.erase(0, end + 1);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        runCommand(line);
+    }
+}
+
+void VirtualBoardProgram::runCommand(const std::string& line)
+{
+    ConsoleAnswer answer = console_->execute(line);
+    if (answer.action == ConsoleAnswer::Action::Save) {
+        const std::string dir = answer.saveDir.empty() ? options_.saveDir : answer.saveDir;
+        std::string why;
+        if (dir.empty())
+            answer.lines.push_back("ERR save needs a folder: save DIR, or start with --save-dir");
+        else if (!saveImages(bus_->boards(), dir, why))
+            answer.lines.push_back("ERR " + why);
+        else
+            answer.lines.push_back("OK saved " + dir);
+    }
+    for (const std::string& text : answer.lines)
+        print(text);
+    if (answer.action == ConsoleAnswer::Action::Quit)
+        stop_ = true;
+    if (answer.action == ConsoleAnswer::Action::HangUp)
+        hangUp();
+}
+
+void VirtualBoardProgram::print(const std::string& line)
+{
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+void VirtualBoardProgram::log(const char* kind, const std::string& text)
+{
+    if (log_ == nullptr)
+        return;
+    const double seconds = std::chrono::duration<double>(Clock::now() - started_).count();
+    std::fprintf(log_, "%.6f %s %s\n", seconds, kind, text.c_str());
+    std::fflush(log_);
+}
+
+void VirtualBoardProgram::closeLine()
+{
+    if (master_ >= 0)
+        close(master_);
+    if (slave_ >= 0)
+        close(slave_);
+    master_ = slave_ = -1;
+}
+
+} // namespace boardsim

@@ -1,0 +1,75 @@
+// The virtual-board program: a BoardBus put on a pseudo-terminal. One thread, one poll loop over the
+// pty master and standard input, idle while nothing happens. POSIX only.
+#pragma once
+
+#include "BoardBus.h"
+#include "BoardConsole.h"
+#include "LinePacer.h"
+#include "ProgramOptions.h"
+
+#include <csignal>
+#include <cstdio>
+#include <deque>
+#include <memory>
+#include <string>
+
+namespace boardsim {
+
+class VirtualBoardProgram
+{
+  public:
+    explicit VirtualBoardProgram(ProgramOptions options);
+    ~VirtualBoardProgram();
+    VirtualBoardProgram(const VirtualBoardProgram&) = delete;
+    VirtualBoardProgram& operator=(const VirtualBoardProgram&) = delete;
+
+    // Opens the line, answers until quit, end of input, a signal or a hang-up; saves the images to
+    // --save-dir when given. Returns the exit status (0, or 2 when start-up failed).
+    int run();
+
+  private:
+    using Clock = LinePacer::Clock;
+    struct Outgoing
+    {
+        Clock::time_point due;
+        emulink::Bytes bytes;
+        bool hangUp = false;
+    };
+    struct Arrival
+    {
+        std::uint64_t index; // stream index of the first byte of one read
+        Clock::time_point at;
+    };
+
+    bool start(std::string& error);
+    bool openLine(std::string& error);
+    bool announcePort(std::string& error);
+    void loop();
+    void readLine();
+    void readCommands();
+    void runCommand(const std::string& line);
+    void sendDue();
+    void hangUp();
+    Clock::time_point arrivalOf(std::uint64_t index) const;
+    void print(const std::string& line);
+    void log(const char* kind, const std::string& text);
+    void closeLine();
+
+    ProgramOptions options_;
+    std::unique_ptr<BoardBus> bus_;
+    std::unique_ptr<BoardConsole> console_;
+    LinePacer pacer_;
+    int master_ = -1;
+    int slave_ = -1;
+    std::string portPath_;
+    bool stop_ = false;
+    bool stdinOpen_ = true;
+    std::string commandBuffer_;
+    std::deque<Outgoing> outgoing_;
+    std::deque<Arrival> arrivals_;
+    std::FILE* log_ = nullptr;
+    Clock::time_point started_;
+    sigset_t waitMask_{};
+};
+
+} // namespace boardsim
