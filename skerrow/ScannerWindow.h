@@ -1,0 +1,103 @@
+// Skerrow's one window: it imports a ROM image, walks it as square tables of 16x16 or 8x8 bytes and
+// shows the current table as a 3D surface, a hex listing and a graph of one row, with the bytes
+// optionally converted to air/fuel ratios or timing degrees for the surface. It reads the image only
+// and writes no files.
+#pragma once
+
+#include "CellConversion.h"
+#include "ScannerDialogs.h"
+#include "TableWalk.h"
+
+#include <QMainWindow>
+
+#include <memory>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTabWidget;
+
+namespace plot3d {
+class SurfacePlot;
+}
+namespace graph2d {
+class LineGraph;
+}
+
+namespace skerrow {
+
+class ScannerWindow : public QMainWindow
+{
+    Q_OBJECT
+  public:
+    // The dialogs default to the real file dialog and message boxes; the window owns them.
+    explicit ScannerWindow(std::unique_ptr<ScannerDialogs> dialogs = nullptr, QWidget* parent = nullptr);
+    ~ScannerWindow() override;
+
+    // What the window holds, for tests and for the pages that show it.
+    const TableWalk& walk() const { return m_walk; }
+    bool isLoaded() const { return m_loaded; }
+    // The table last cut from the image (all zeros before the first import).
+    const TableCut& table() const { return m_table; }
+    // The conversion box's entry index (-1 when none is chosen).
+    int conversionMode() const;
+    // The font of the small controls: "Lucida Console" 8 pt, or the system's fixed-pitch font.
+    static QFont smallControlFont();
+
+  public slots:
+    // Refreshes the surface, the listing and the row graph from the current address.
+    void Grid();
+
+    void ImportROMfile1Click();
+    void Exit1Click();
+    void N16x161Click();
+    void N8x81Click();
+    void FindMaps1Click();
+    void Button1Click(); // "< "  back one table, not below 0
+    void Button2Click(); // " >"  on one table
+    void Button3Click(); // "<<"  back 4096
+    void Button4Click(); // ">>"  on 4096
+    void adrKeyDown();   // Enter in the address box
+    void nnChange();
+    void lb1Click();
+    void TabSheet1Show();
+    void TabSheet3Show();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void buildControls();
+    void buildMenus();
+    void setTableSize(int n);
+    void showAddress(std::int64_t address);
+    void feedGraph();
+    void rebuildListing();
+    int graphRow() const;
+    bool listingShown() const;
+    void loadFile(const QString& fileName);
+
+    std::unique_ptr<ScannerDialogs> m_dialogs;
+    TableWalk m_walk;
+    TableCut m_table;
+    bool m_loaded = false;
+    bool m_rebuildingListing = false;
+
+    QTabWidget* m_pages = nullptr;
+    QWidget* m_page3d = nullptr;
+    QWidget* m_pageHex = nullptr;
+    QWidget* m_pageAbout = nullptr;
+    plot3d::SurfacePlot* m_plot = nullptr;
+    graph2d::LineGraph* m_graph = nullptr;
+    QListWidget* m_listing = nullptr;
+    QComboBox* m_mode = nullptr;
+    QLineEdit* m_address = nullptr;
+    QAction* m_size16 = nullptr;
+    QAction* m_size8 = nullptr;
+    QAction* m_findMaps = nullptr;
+};
+
+} // namespace skerrow
