@@ -183,7 +183,7 @@ void BoardBus::answerAddressed(const emulink::Bytes& frame, std::vector<Reply>& 
         default:
             return;
         }
-        emit(std::move(reply), command, replies);
+        sendReply(std::move(reply), command, replies);
     }
 }
 
@@ -204,11 +204,11 @@ void BoardBus::answerConfig(const emulink::Bytes& frame, std::vector<Reply>& rep
             board.pullMode = value;
             reply.bytes = {kPullAck};
         }
-        emit(std::move(reply), emulink::kConfigStart, replies);
+        sendReply(std::move(reply), emulink::kConfigStart, replies);
     }
 }
 
-void BoardBus::emit(Reply reply, std::uint8_t command, std::vector<Reply>& replies)
+void BoardBus::sendReply(Reply reply, std::uint8_t command, std::vector<Reply>& replies)
 {
     if (take(Fault::HangUp)) {
         reply.bytes.clear();

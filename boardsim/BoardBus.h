@@ -99,7 +99,7 @@ class BoardBus
     void complete(std::vector<Reply>& replies);
     void answerAddressed(const emulink::Bytes& frame, std::vector<Reply>& replies);
     void answerConfig(const emulink::Bytes& frame, std::vector<Reply>& replies);
-    void emit(Reply reply, std::uint8_t command, std::vector<Reply>& replies);
+    void sendReply(Reply reply, std::uint8_t command, std::vector<Reply>& replies);
     bool take(Fault fault);
 
     std::vector<Board> boards_;

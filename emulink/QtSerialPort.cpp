@@ -1,0 +1,161 @@
+#include "QtSerialPort.h"
+
+#include <QMetaObject>
+
+namespace emulink {
+
+QtSerialPort::QtSerialPort(QObject* parent) : SerialPort(parent)
+{
+    connect(&serial_, &QSerialPort::readyRead, this, &SerialPort::readyRead);
+    connect(&serial_, &QSerialPort::errorOccurred, this, &QtSerialPort::onError);
+}
+
+QtSerialPort::~QtSerialPort()
+{
+    // Closing here is quiet: nobody listens to a port that is going away.
+    serial_.disconnect(this);
+    if (serial_.isOpen())
+        serial_.close();
+}
+
+bool QtSerialPort::open(const QString& name)
+{
+    close();
+    name_ = name;
+    error_.clear();
+    if (name.isEmpty()) {
+        error_ = QStringLiteral("no such port");
+        return false;
+    }
+    serial_.setPortName(name);
+    serial_.setBaudRate(QSerialPort::Baud115200);
+    serial_.setDataBits(QSerialPort::Data8);
+    serial_.setParity(QSerialPort::NoParity);
+    serial_.setStopBits(QSerialPort::OneStop);
+    serial_.setFlowControl(QSerialPort::NoFlowControl);
+    if (!serial_.open(QIODevice::ReadWrite)) {
+        error_ = serial_.errorString();
+        serial_.clearError();
+        return false;
+    }
+    serial_.clearError();
+    return true;
+}
+
+void QtSerialPort::close()
+{
+    eventPending_ = false;
+    ++generation_;
+    if (serial_.isOpen())
+        serial_.close();
+    serial_.clearError();
+}
+
+bool QtSerialPort::isOpen() const
+{
+    return serial_.isOpen();
+}
+
+void QtSerialPort::setDtr(bool raised)
+{
+    if (!serial_.isOpen())
+        return;
+    // A pseudo-terminal refuses the request; the data line works all the same.
+    if (!serial_.setDataTerminalReady(raised))
+        serial_.clearError();
+}
+
+void QtSerialPort::setRts(bool raised)
+{
+    if (!serial_.isOpen())
+        return;
+    if (!serial_.setRequestToSend(raised))
+        serial_.clearError();
+}
+
+void QtSerialPort::discardBuffers()
+{
+    if (!serial_.isOpen())
+        return;
+    serial_.clear(QSerialPort::AllDirections);
+    // Bytes already taken into Qt's own buffer are dropped too.
+    serial_.readAll();
+}
+
+bool QtSerialPort::write(std::span<const std::uint8_t> bytes)
+{
+    if (!serial_.isOpen())
+        return false;
+    const auto size = static_cast<qint64>(bytes.size());
+    if (serial_.write(reinterpret_cast<const char*>(bytes.data()), size) != size)
+        return false;
+    // Hand the bytes to the device now rather than at the next pass of the event loop.
+    serial_.flush();
+    return serial_.isOpen();
+}
+
+std::size_t QtSerialPort::bytesWaiting() const
+{
+    return serial_.isOpen() ? static_cast<std::size_t>(serial_.bytesAvailable()) : 0;
+}
+
+Bytes QtSerialPort::readAll()
+{
+    if (!serial_.isOpen())
+        return {};
+    const QByteArray data = serial_.readAll();
+    return Bytes(data.begin(), data.end());
+}
+
+void QtSerialPort::onError(QSerialPort::SerialPortError error)
+{
+    CommsEvent event = CommsEvent::SettingsError;
+    switch (error) {
+    case QSerialPort::NoError:
+        return; // clearError() reports this; nothing to do
+    case QSerialPort::TimeoutError:
+    case QSerialPort::NotOpenError:
+    case QSerialPort::UnsupportedOperationError:
+        // Modem lines on a pseudo-terminal and similar refusals: not line events.
+        serial_.clearError();
+        return;
+    case QSerialPort::DeviceNotFoundError:
+    case QSerialPort::PermissionError:
+    case QSerialPort::OpenError:
+        // Reported by open() itself.
+        return;
+    case QSerialPort::ReadError:
+    case QSerialPort::ResourceError:
+        event = CommsEvent::HangUp;
+        break;
+    case QSerialPort::WriteError:
+        event = CommsEvent::WriteFailed;
+        break;
+    default:
+        event = CommsEvent::SettingsError;
+        break;
+    }
+    if (!serial_.isOpen() || eventPending_)
+        return;
+    error_ = serial_.errorString();
+    serial_.clearError();
+    eventPending_ = true;
+    // The error may be raised inside a call on the port (a write); the port is closed and the event
+    // reported from the event loop instead, where the listener may act on the port freely. Until
+    // then repeats of the error are ignored.
+    QMetaObject::invokeMethod(
+        this,
+        [this, event, generation = generation_] {
+            if (generation != generation_)
+                return; // closed (and maybe reopened) meanwhile: the event belonged to the old line
+            eventPending_ = false;
+            if (!serial_.isOpen())
+                return;
+            if (event == CommsEvent::HangUp)
+                serial_.close(); // left open, the port reports the same error again at full speed
+            emit commsError(event);
+        },
+        Qt::QueuedConnection);
+}
+
+} // namespace emulink

@@ -1,0 +1,48 @@
+// SerialPort over QSerialPort: a real serial line, a USB adapter or a pseudo-terminal.
+//
+// DTR and RTS requests that the device cannot carry (a pseudo-terminal answers "Inappropriate ioctl
+// for device") are ignored and the port's sticky error is cleared after them. A read or resource
+// error (the other end went away) closes the port and is reported as CommsEvent::HangUp from the next
+// pass of the event loop (left open, QSerialPort repeats the error at full CPU). A write error is
+// reported as WriteFailed, any other unexpected error as SettingsError. Qt 6 reports no break,
+// framing or parity events; InProcessPort can inject them.
+#pragma once
+
+#include "SerialPort.h"
+
+#include <QSerialPort>
+
+#include <cstdint>
+
+namespace emulink {
+
+class QtSerialPort : public SerialPort
+{
+    Q_OBJECT
+  public:
+    explicit QtSerialPort(QObject* parent = nullptr);
+    ~QtSerialPort() override;
+
+    bool open(const QString& name) override;
+    void close() override;
+    bool isOpen() const override;
+    QString name() const override { return name_; }
+    void setDtr(bool raised) override;
+    void setRts(bool raised) override;
+    void discardBuffers() override;
+    bool write(std::span<const std::uint8_t> bytes) override;
+    std::size_t bytesWaiting() const override;
+    Bytes readAll() override;
+    QString errorText() const override { return error_; }
+
+  private:
+    void onError(QSerialPort::SerialPortError error);
+
+    QSerialPort serial_;
+    QString name_;
+    QString error_;
+    bool eventPending_ = false;
+    std::uint64_t generation_ = 0;
+};
+
+} // namespace emulink

@@ -1,0 +1,546 @@
+// The link over simulated boards in the test process, on a fake clock: every wait of seconds takes
+// none.
+#include "InProcessRig.h"
+
+#include "Frames.h"
+
+#include <QSignalSpy>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <numeric>
+
+using namespace std::chrono_literals;
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+
+namespace emulink::testing {
+namespace {
+
+namespace msg = messages;
+using boardsim::Fault;
+
+const std::vector<std::string> kNotRespondingLines{msg::kWarning, msg::kNotResponding, msg::kDisabled,
+                                                   msg::kWarning};
+const std::vector<std::string> kCommsErrorLines{msg::kWarning, msg::kCommsError, msg::kDisabled,
+                                                msg::kWarning};
+
+std::vector<std::uint8_t> idsOfFrames(const std::vector<Bytes>& frames)
+{
+    std::vector<std::uint8_t> ids;
+    for (const Bytes& f : frames)
+        ids.push_back(f.at(1));
+    return ids;
+}
+
+Bytes romImage(std::size_t size)
+{
+    Bytes rom(size);
+    for (std::size_t i = 0; i < size; ++i)
+        rom[i] = static_cast<std::uint8_t>((i * 7 + i / 256) & 0xFF);
+    return rom;
+}
+
+// --- exchange ---
+
+TEST(EmulatorLinkExchange, OfflineExchangeSucceedsWithOAndSendsNothing)
+{
+    InProcessRig rig;
+    rig.link.setFoundEmulators({1, 2}, 2);
+    for (const char* name : {"version", "status", "hidden", "chunkwrite", "chunkread"}) {
+        const ExchangeResult r = rig.link.exchange(name, bytesOf({0x12}), 0x100);
+        EXPECT_TRUE(r.success) << name;
+        EXPECT_EQ(r.reply, Bytes{'O'}) << name;
+    }
+    EXPECT_TRUE(rig.port.writes().empty());
+    EXPECT_TRUE(rig.status.lines.empty());
+}
+
+TEST(EmulatorLinkExchange, ShortWriteFrameCarriesTheOffsetWireAddressHighByteFirst)
+{
+    InProcessRig rig({{2, 1, 0, 0x10000}});
+    rig.link.setRomSize(0x8000);
+    rig.online({2, 0}, 1);
+    ASSERT_EQ(rig.link.emulatorOffset(), 0x8000); // the 27C512 board's size was taken at once
+
+    const ExchangeResult r = rig.link.exchange("hidden", bytesOf({0x12, 0x34}), 0x1234);
+    EXPECT_TRUE(r.success);
+    EXPECT_EQ(r.reply.size(), 1u);
+    EXPECT_EQ(rig.port.writes().back(), bytesOf({0x41, 0x02, 0x77, 0x02, 0x92, 0x34, 0x12, 0x34, 0xC8}));
+    EXPECT_EQ(rig.bus.boards()[0].memory[0x9234], 0x12);
+    EXPECT_EQ(rig.bus.boards()[0].memory[0x9235], 0x34);
+}
+
+TEST(EmulatorLinkExchange, BothBoardsGetTheSameWireAddressAndBuffersAreDiscardedFirst)
+{
+    InProcessRig rig;
+    rig.link.setRomSize(0x4000);
+    rig.online();
+    const int discardsBefore = rig.port.discardCount();
+    ASSERT_TRUE(rig.link.exchange(Command::Hidden, bytesOf({0xAB}), 0x0010).success);
+    EXPECT_THAT(rig.bus.frameLog(),
+                ElementsAre(shortWrite(1, 0x4010, bytesOf({0xAB})), shortWrite(2, 0x4010, bytesOf({0xAB}))));
+    EXPECT_EQ(rig.port.discardCount() - discardsBefore, 2);
+}
+
+TEST(EmulatorLinkExchange, ChunkReadChecksFitsAndReturnsTheDataEvenWhenTheSumIsWrong)
+{
+    InProcessRig rig({{1, 1, 0, 0x8000}});
+    rig.link.setRomSize(0x8000);
+    rig.online({1, 0}, 1);
+    auto& memory = rig.bus.boards()[0].memory;
+    std::iota(memory.begin() + 0x200, memory.begin() + 0x300, 0);
+    const Bytes expected(memory.begin() + 0x200, memory.begin() + 0x300);
+
+    ExchangeResult good = rig.link.exchange("chunkread", {}, 0x200);
+    EXPECT_TRUE(good.success);
+    EXPECT_EQ(good.reply, expected);
+
+    rig.bus.injectFault(Fault::WrongChunkChecksum);
+    ExchangeResult bad = rig.link.exchange("chunkread", {}, 0x200);
+    EXPECT_FALSE(bad.success);
+    EXPECT_EQ(bad.reply, expected);
+    EXPECT_TRUE(rig.link.isOnline()); // one failure is not yet a silent board
+}
+
+TEST(EmulatorLinkExchange, AReplyLaterThanTheBoundCountsAsNoReply)
+{
+    InProcessRig rig({{1, 1, 0, 0x8000}});
+    rig.online({1, 0}, 1);
+    rig.bus.setLateReplyDelay(400ms);
+    rig.bus.injectFault(Fault::LateReply);
+    const auto start = rig.clock.now();
+    EXPECT_FALSE(rig.link.exchange("status", {}, 0).success);
+    EXPECT_EQ(rig.clock.now() - start, EmulatorLink::kReplyTimeout);
+}
+
+TEST(EmulatorLinkExchange, ACallersRepeatUntilSuccessLoopEndsOfflineAfterThreeFailures)
+{
+    InProcessRig rig;
+    rig.link.setRomSize(0x8000);
+    rig.online();
+    rig.bus.injectFault(Fault::NoReply, 1000);
+    int tries = 0;
+    while (!rig.link.exchange("hidden", bytesOf({1}), 0x10).success && tries < 100)
+        ++tries;
+    EXPECT_EQ(tries, 3);
+    EXPECT_FALSE(rig.link.isOnline());
+    EXPECT_FALSE(rig.port.isOpen());
+    EXPECT_EQ(rig.takeLines(), kNotRespondingLines);
+}
+
+TEST(EmulatorLinkExchange, OnlineWithAnEmptyFoundListGoesOfflineInsteadOfAddressingNobody)
+{
+    InProcessRig rig;
+    rig.online({1, 2}, 2);
+    rig.link.setFoundEmulators({1, 2}, 0);
+    QSignalSpy online(&rig.link, &EmulatorLink::onlineChanged);
+    const ExchangeResult r = rig.link.exchange("hidden", bytesOf({1}), 0);
+    EXPECT_TRUE(r.success); // offline now: a caller's loop ends
+    EXPECT_FALSE(rig.link.isOnline());
+    EXPECT_THAT(rig.takeLines(), ElementsAre(msg::kNoBoardInList));
+    EXPECT_TRUE(rig.bus.frameLog().empty());
+    ASSERT_EQ(online.count(), 1);
+    EXPECT_FALSE(online.at(0).at(0).toBool());
+}
+
+TEST(EmulatorLinkExchange, VerifiedBlockWriteNeedsExactlyTheTwoSumBytes)
+{
+    InProcessRig rig({{1, 1, 0, 0x8000}});
+    rig.link.setRomSize(0x8000);
+    rig.online({1, 0}, 1);
+    const Bytes block(256, 0xFF);
+    EXPECT_TRUE(rig.link.verifiedBlockWrite(block, 0x100, 1));
+    rig.bus.injectFault(Fault::WrongBlockSum);
+    EXPECT_FALSE(rig.link.verifiedBlockWrite(block, 0x100, 1));
+    rig.bus.injectFault(Fault::ExtraBytes);
+    EXPECT_FALSE(rig.link.verifiedBlockWrite(block, 0x100, 1));
+    EXPECT_TRUE(rig.link.verifiedBlockWrite(block, 0x100, 1));
+}
+
+TEST(EmulatorLinkExchange, ACallFromInsideAWaitIsRefusedSoExchangesNeverInterleave)
+{
+    InProcessRig rig;
+    rig.link.setRomSize(0x8000);
+    rig.online();
+    rig.bus.injectFault(Fault::NoReply, 1);
+    WriteThroughResult inner = WriteThroughResult::Sent;
+    rig.clock.callAt(rig.clock.now() + 100ms, &rig.port,
+                     [&] { inner = rig.link.writeThrough(0x20, bytesOf({9})); });
+    EXPECT_EQ(rig.link.writeThrough(0x10, bytesOf({7})), WriteThroughResult::Sent);
+    EXPECT_EQ(inner, WriteThroughResult::Busy);
+    // Board 1 was asked twice (first reply lost), then board 2; nothing from the inner call.
+    EXPECT_EQ(idsOfFrames(rig.bus.frameLog()), (std::vector<std::uint8_t>{1, 1, 2}));
+}
+
+// --- port, scan, online ---
+
+TEST(EmulatorLinkPort, OpenRaisesDtrAndRtsAndCloseDropsThem)
+{
+    InProcessRig rig;
+    ASSERT_TRUE(rig.link.openPort());
+    EXPECT_TRUE(rig.port.dtr());
+    EXPECT_TRUE(rig.port.rts());
+    EXPECT_GE(rig.port.discardCount(), 1);
+    rig.link.closePort();
+    EXPECT_FALSE(rig.port.isOpen());
+    rig.port.refuseName(QStringLiteral("sim0"));
+    EXPECT_FALSE(rig.link.openPort());
+    EXPECT_FALSE(rig.port.isOpen());
+}
+
+TEST(EmulatorLinkScan, FindsBoardsOneAndTwoAfterTheThreeSecondPause)
+{
+    InProcessRig rig;
+    QSignalSpy progress(&rig.link, &EmulatorLink::scanProgress);
+    QSignalSpy found(&rig.link, &EmulatorLink::foundCountChanged);
+    const auto start = rig.clock.now();
+    EXPECT_EQ(rig.link.scan(), 2);
+    EXPECT_GE(rig.clock.now() - start, 3s);
+    EXPECT_THAT(rig.takeLines(),
+                ElementsAre(msg::kScanning, "Found  2 emulators", "Emulator ID  1", "Emulator ID  2"));
+    EXPECT_EQ(rig.link.foundCount(), 2);
+    EXPECT_EQ(rig.link.foundIds(), (std::array<std::uint8_t, 2>{1, 2}));
+    ASSERT_EQ(progress.count(), 3);
+    EXPECT_EQ(progress.at(0).at(0).toInt(), 1);
+    EXPECT_EQ(progress.at(1).at(0).toInt(), 2);
+    EXPECT_EQ(progress.at(2).at(0).toInt(), 0);
+    EXPECT_EQ(found.count(), 2);
+    EXPECT_TRUE(rig.port.isOpen()); // powered, still offline
+    EXPECT_FALSE(rig.link.isOnline());
+    // Reopened before each probe: one open for the scan, one per ID.
+    EXPECT_EQ(rig.port.openCount(), 3);
+}
+
+TEST(EmulatorLinkScan, FindsNoBoardAndSaysSoKeepingTheOldSlots)
+{
+    InProcessRig rig({{5, 1, 0, 0x8000}});
+    rig.link.setFoundEmulators({2, 1}, 2);
+    EXPECT_EQ(rig.link.scan(), 0);
+    EXPECT_THAT(rig.takeLines(),
+                ElementsAre(msg::kScanning, "Found  0 emulators", msg::kConnectBoard, msg::kRunSetupTool));
+    EXPECT_EQ(rig.link.foundCount(), 0);
+    EXPECT_EQ(rig.link.foundIds(), (std::array<std::uint8_t, 2>{2, 1}));
+}
+
+TEST(EmulatorLinkScan, ABoardAloneAtIdTwoFillsTheFirstSlot)
+{
+    InProcessRig rig({{2, 1, 0, 0x8000}});
+    EXPECT_EQ(rig.link.scan(), 1);
+    EXPECT_EQ(rig.link.foundIds()[0], 2);
+    EXPECT_EQ(rig.takeLines().back(), "Emulator ID  2");
+}
+
+TEST(EmulatorLinkScan, PortThatWillNotOpenStopsTheScanAndAnOnlineLinkGoesOffline)
+{
+    InProcessRig rig;
+    rig.online();
+    rig.port.refuseName(QStringLiteral("sim0"));
+    EXPECT_EQ(rig.link.scan(), -1);
+    EXPECT_THAT(rig.takeLines(), ElementsAre(msg::kPortError));
+    EXPECT_FALSE(rig.link.isOnline());
+}
+
+TEST(EmulatorLinkScan, AScanFindingNothingWhileOnlineTakesTheLinkOffline)
+{
+    InProcessRig rig;
+    rig.online();
+    rig.bus.injectFault(Fault::NoReply, 2);
+    EXPECT_EQ(rig.link.scan(), 0);
+    EXPECT_FALSE(rig.link.isOnline());
+    EXPECT_FALSE(rig.port.isOpen());
+    EXPECT_EQ(rig.takeLines().back(), msg::kNoBoardInList);
+}
+
+TEST(EmulatorLinkOnline, GoingOnlineReportsVersionAndSizeAndColoursOnce)
+{
+    for (const auto& [capacity, sizeLine] : {std::pair{0x8000u, "Can emulate up to 27c256 eprom size"},
+                                             std::pair{0x10000u, "Can emulate up to 27c512 eprom size"}}) {
+        InProcessRig rig({{1, 3, 12, capacity}});
+        rig.link.setRomSize(0x8000);
+        rig.link.setFoundEmulators({1, 0}, 1);
+        QSignalSpy online(&rig.link, &EmulatorLink::onlineChanged);
+        EXPECT_TRUE(rig.link.goOnline());
+        EXPECT_THAT(rig.takeLines(), ElementsAre(msg::kLooking, "Emulator found : v 3. 12", sizeLine));
+        EXPECT_EQ(rig.link.capacity(), capacity);
+        EXPECT_EQ(rig.link.emulatorOffset(), std::int64_t(capacity) - 0x8000);
+        ASSERT_EQ(online.count(), 1);
+        EXPECT_TRUE(online.at(0).at(0).toBool());
+
+        rig.link.toggleOnline();
+        EXPECT_FALSE(rig.link.isOnline());
+        EXPECT_FALSE(rig.port.isOpen());
+        EXPECT_EQ(online.count(), 2);
+    }
+}
+
+TEST(EmulatorLinkOnline, OnlyTheCharacterOneMeansTheSmallBoard)
+{
+    // The reply is put on the line by hand: a board with the byte value 1 as its size code.
+    for (const auto& [code, capacity] : {std::pair{0x31, 0x8000u}, std::pair{0x01, 0x10000u}}) {
+        InProcessRig rig({{1, 1, 0, 0x8000}});
+        rig.link.setFoundEmulators({9, 0}, 1); // nobody answers ID 9 but the injected reply
+        rig.clock.callAt(rig.clock.now() + 100ms, &rig.port, [&rig, code = code] {
+            rig.port.injectReceived(bytesOf({2, 0, code}));
+        });
+        EXPECT_TRUE(rig.link.goOnline());
+        EXPECT_EQ(rig.link.capacity(), capacity);
+    }
+}
+
+TEST(EmulatorLinkOnline, SearchGivesUpAfterTenSecondsAndClosesThePort)
+{
+    InProcessRig rig;
+    rig.link.setFoundEmulators({9, 0}, 1);
+    QSignalSpy online(&rig.link, &EmulatorLink::onlineChanged);
+    const auto start = rig.clock.now();
+    EXPECT_FALSE(rig.link.goOnline());
+    EXPECT_EQ(rig.clock.now() - start, 10s);
+    EXPECT_EQ(rig.bus.frameLog().size(), 10u); // one request a second
+    EXPECT_THAT(rig.takeLines(), ElementsAre(msg::kLooking, msg::kNotFound));
+    EXPECT_FALSE(rig.link.isOnline());
+    EXPECT_FALSE(rig.port.isOpen());
+    EXPECT_FALSE(rig.port.dtr());
+    EXPECT_EQ(online.count(), 0);
+}
+
+TEST(EmulatorLinkOnline, RefusedWithoutAFoundBoardOrAnOpenablePort)
+{
+    InProcessRig rig;
+    EXPECT_FALSE(rig.link.goOnline());
+    EXPECT_THAT(rig.takeLines(), ElementsAre(msg::kNoBoardInList));
+
+    rig.link.setFoundEmulators({1, 0}, 1);
+    rig.port.refuseName(QStringLiteral("sim0"));
+    EXPECT_FALSE(rig.link.goOnline());
+    EXPECT_THAT(rig.takeLines(), ElementsAre(msg::kPortError));
+    EXPECT_FALSE(rig.link.isOnline());
+}
+
+TEST(EmulatorLinkOnline, LineEventsTakeTheLinkOfflineWithTheWarningLines)
+{
+    for (CommsEvent event :
+         {CommsEvent::Break, CommsEvent::FramingError, CommsEvent::Overrun, CommsEvent::ReceiveOverflow,
+          CommsEvent::ParityError, CommsEvent::TransmitFull, CommsEvent::SettingsError, CommsEvent::HangUp}) {
+        InProcessRig rig;
+        rig.online();
+        rig.port.injectCommsEvent(event);
+        EXPECT_FALSE(rig.link.isOnline()) << commsEventName(event);
+        EXPECT_FALSE(rig.port.isOpen());
+        EXPECT_FALSE(rig.port.dtr());
+        EXPECT_EQ(rig.takeLines(), kCommsErrorLines);
+    }
+}
+
+// --- write-through ---
+
+TEST(EmulatorLinkWriteThrough, EachBoardInFoundOrderGetsTheBytesAtTheSameWireAddress)
+{
+    InProcessRig rig;
+    rig.link.setRomSize(0x4000);
+    rig.online({2, 1}, 2);
+    EXPECT_EQ(rig.link.writeThrough(0x123, bytesOf({0x12, 0x34})), WriteThroughResult::Sent);
+    EXPECT_THAT(rig.bus.frameLog(), ElementsAre(shortWrite(2, 0x4123, bytesOf({0x12, 0x34})),
+                                                shortWrite(1, 0x4123, bytesOf({0x12, 0x34}))));
+    for (auto& board : rig.bus.boards())
+        EXPECT_EQ(board.memory[0x4124], 0x34);
+}
+
+TEST(EmulatorLinkWriteThrough, LongRangesGoInPiecesOfAtMost255Bytes)
+{
+    InProcessRig rig;
+    rig.link.setRomSize(0x8000);
+    rig.online();
+    const Bytes data = romImage(600);
+    EXPECT_EQ(rig.link.writeThrough(0x1000, data), WriteThroughResult::Sent);
+    const auto& frames = rig.bus.frameLog();
+    ASSERT_EQ(frames.size(), 6u);
+    EXPECT_EQ(idsOfFrames(frames), (std::vector<std::uint8_t>{1, 2, 1, 2, 1, 2}));
+    EXPECT_EQ(frames[0][3], 255);
+    EXPECT_EQ(frames[4][3], 90);
+    for (auto& board : rig.bus.boards())
+        EXPECT_TRUE(std::equal(data.begin(), data.end(), board.memory.begin() + 0x1000));
+}
+
+TEST(EmulatorLinkWriteThrough, OfflineSendsNothingAndOutOfRangeIsRefusedWithALine)
+{
+    InProcessRig rig;
+    rig.link.setRomSize(0x8000);
+    rig.link.setFoundEmulators({1, 2}, 2);
+    EXPECT_EQ(rig.link.writeThrough(0x10, bytesOf({1})), WriteThroughResult::NotOnline);
+    EXPECT_TRUE(rig.port.writes().empty());
+
+    rig.online();
+    EXPECT_EQ(rig.link.writeThrough(0x7FFF, bytesOf({1, 2})), WriteThroughResult::Refused);
+    const auto lines = rig.takeLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].rfind("Write refused", 0), 0u);
+    EXPECT_TRUE(rig.bus.frameLog().empty());
+    EXPECT_TRUE(rig.link.isOnline());
+    EXPECT_EQ(rig.link.writeThrough(0x7FFF, bytesOf({1})), WriteThroughResult::Sent);
+}
+
+TEST(EmulatorLinkWriteThrough, ALostReplyIsRetriedForThatBoardOnly)
+{
+    InProcessRig rig;
+    rig.link.setRomSize(0x8000);
+    rig.online();
+    rig.bus.injectFault(Fault::NoReply, 2);
+    EXPECT_EQ(rig.link.writeThrough(0x10, bytesOf({0x55})), WriteThroughResult::Sent);
+    EXPECT_EQ(idsOfFrames(rig.bus.frameLog()), (std::vector<std::uint8_t>{1, 1, 1, 2}));
+    EXPECT_TRUE(rig.link.isOnline());
+    EXPECT_TRUE(rig.status.lines.empty());
+}
+
+TEST(EmulatorLinkWriteThrough, ThreeFailuresInARowTakeTheLinkOfflineWithTheMessage)
+{
+    InProcessRig rig;
+    rig.link.setRomSize(0x8000);
+    rig.online();
+    rig.bus.injectFault(Fault::NoReply, 3);
+    EXPECT_EQ(rig.link.writeThrough(0x10, bytesOf({0x55})), WriteThroughResult::LinkDropped);
+    EXPECT_EQ(idsOfFrames(rig.bus.frameLog()), (std::vector<std::uint8_t>{1, 1, 1}));
+    EXPECT_EQ(rig.takeLines(), kNotRespondingLines);
+    EXPECT_FALSE(rig.link.isOnline());
+    EXPECT_FALSE(rig.port.isOpen());
+    EXPECT_EQ(rig.link.writeThrough(0x10, bytesOf({0x55})), WriteThroughResult::NotOnline);
+}
+
+TEST(EmulatorLinkWriteThrough, AHangUpDuringTheWaitEndsTheWriteWithTheCommsLines)
+{
+    InProcessRig rig;
+    rig.link.setRomSize(0x8000);
+    rig.online();
+    rig.bus.injectFault(Fault::HangUp);
+    EXPECT_EQ(rig.link.writeThrough(0x10, bytesOf({0x55})), WriteThroughResult::LinkDropped);
+    EXPECT_EQ(rig.takeLines(), kCommsErrorLines);
+    EXPECT_FALSE(rig.link.isOnline());
+    EXPECT_EQ(rig.bus.frameLog().size(), 1u);
+}
+
+// --- upload ---
+
+TEST(EmulatorLinkUpload, EveryChunkGoesToBothBoardsBeforeTheNextAndLandsAtTheTop)
+{
+    for (std::uint32_t capacity : {0x8000u, 0x10000u}) {
+        InProcessRig rig({{1, 1, 0, capacity}, {2, 1, 0, capacity}});
+        rig.link.setRomSize(0x8000); // the definition is loaded before the board reports its size
+        rig.online();
+        const Bytes rom = romImage(0x8000);
+        std::vector<int> progress;
+        const UploadResult r = rig.link.upload(rom, [&](int k, int count) {
+            EXPECT_EQ(count, 128);
+            progress.push_back(k);
+        });
+        EXPECT_TRUE(r.complete);
+        EXPECT_EQ(r.chunksSent, 128);
+        EXPECT_THAT(rig.takeLines(), ElementsAre(msg::kUploadDone));
+        ASSERT_EQ(progress.size(), 128u);
+        EXPECT_EQ(progress.back(), 127);
+
+        const auto& frames = rig.bus.frameLog();
+        ASSERT_EQ(frames.size(), 256u);
+        const std::uint32_t offset = capacity - 0x8000;
+        for (std::size_t i = 0; i < frames.size(); ++i) {
+            const Bytes chunk(rom.begin() + (i / 2) * 256, rom.begin() + (i / 2) * 256 + 256);
+            ASSERT_EQ(frames[i],
+                      verifiedBlockWrite(static_cast<std::uint8_t>(1 + i % 2),
+                                         static_cast<std::uint16_t>(offset + (i / 2) * 256), chunk))
+                << "frame " << i;
+        }
+        for (auto& board : rig.bus.boards()) {
+            EXPECT_TRUE(std::equal(rom.begin(), rom.end(), board.memory.begin() + offset));
+            EXPECT_TRUE(std::all_of(board.memory.begin(), board.memory.begin() + offset,
+                                    [](std::uint8_t b) { return b == 0xFF; }));
+        }
+    }
+}
+
+TEST(EmulatorLinkUpload, AWrongBlockSumIsRepairedByResendingThatChunk)
+{
+    InProcessRig rig;
+    rig.link.setRomSize(0x8000);
+    rig.online();
+    rig.bus.injectFault(Fault::WrongBlockSum);
+    const UploadResult r = rig.link.upload(romImage(0x8000));
+    EXPECT_TRUE(r.complete);
+    EXPECT_EQ(rig.bus.frameLog().size(), 257u);
+    EXPECT_EQ(rig.bus.frameLog()[0], rig.bus.frameLog()[1]); // the same chunk to the same board again
+    EXPECT_THAT(rig.takeLines(), ElementsAre(msg::kUploadDone));
+}
+
+TEST(EmulatorLinkUpload, ABoardFallingSilentEndsTheUploadWithinItsBoundAsIncomplete)
+{
+    InProcessRig rig;
+    rig.link.setRomSize(0x8000);
+    rig.online();
+    const auto start = rig.clock.now();
+    const UploadResult r = rig.link.upload(romImage(0x8000), [&](int k, int) {
+        if (k == 10)
+            rig.bus.injectFault(Fault::NoReply, 1000);
+    });
+    EXPECT_FALSE(r.complete);
+    EXPECT_EQ(r.chunksSent, 10);
+    EXPECT_EQ(rig.bus.frameLog().size(), 10u * 2 + 3);
+    EXPECT_LE(rig.clock.now() - start, 3 * EmulatorLink::kReplyTimeout);
+    std::vector<std::string> expected = kNotRespondingLines;
+    expected.push_back(msg::kUploadIncomplete);
+    expected.push_back("Chunks sent: 10 of 128");
+    EXPECT_EQ(rig.takeLines(), expected);
+    EXPECT_FALSE(rig.link.isOnline());
+}
+
+TEST(EmulatorLinkUpload, AHangUpMidwaySkipsTheRestAndSaysIncomplete)
+{
+    InProcessRig rig;
+    rig.link.setRomSize(0x8000);
+    rig.online();
+    const UploadResult r = rig.link.upload(romImage(0x8000), [&](int k, int) {
+        if (k == 5)
+            rig.bus.injectFault(Fault::HangUp);
+    });
+    EXPECT_FALSE(r.complete);
+    EXPECT_EQ(r.chunksSent, 5);
+    std::vector<std::string> expected = kCommsErrorLines;
+    expected.push_back(msg::kUploadIncomplete);
+    expected.push_back("Chunks sent: 5 of 128");
+    EXPECT_EQ(rig.takeLines(), expected);
+}
+
+TEST(EmulatorLinkUpload, OfflineOrOversizedImagesSendNothing)
+{
+    InProcessRig rig;
+    rig.link.setRomSize(0x8000);
+    rig.link.setFoundEmulators({1, 2}, 2);
+    EXPECT_FALSE(rig.link.upload(romImage(0x8000)).complete);
+    EXPECT_THAT(rig.takeLines(), ElementsAre(msg::kUploadOffline));
+    EXPECT_TRUE(rig.port.writes().empty());
+
+    rig.online();
+    rig.link.setRomSize(0x10000); // larger than the 27C256 boards
+    EXPECT_EQ(rig.link.upload(romImage(0x10000)).chunkCount, 0);
+    EXPECT_EQ(rig.takeLines().size(), 1u);
+    rig.link.setRomSize(0x8000);
+    EXPECT_EQ(rig.link.upload(romImage(0x8000 - 10)).chunkCount, 0);
+    EXPECT_EQ(rig.takeLines().size(), 1u);
+    EXPECT_EQ(rig.link.upload(romImage(0x4000)).chunkCount, 0); // not the definition's size
+    EXPECT_EQ(rig.takeLines().size(), 1u);
+    EXPECT_TRUE(rig.bus.frameLog().empty());
+}
+
+TEST(EmulatorLinkUpload, A64KImageFillsA27C512Board)
+{
+    InProcessRig rig({{1, 1, 0, 0x10000}});
+    rig.link.setRomSize(0x10000);
+    rig.online({1, 0}, 1);
+    const Bytes rom = romImage(0x10000);
+    const UploadResult r = rig.link.upload(rom);
+    EXPECT_TRUE(r.complete);
+    EXPECT_EQ(r.chunkCount, 256);
+    EXPECT_EQ(rig.bus.boards()[0].memory, rom);
+}
+
+} // namespace
+} // namespace emulink::testing
