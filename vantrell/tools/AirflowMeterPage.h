@@ -1,0 +1,60 @@
+// The "Airflow Meter" page (frame_afm): nine meters to choose from (option buttons afm_0..afm_8 in the
+// button group "afm"), the curve graph, and "Commit AFM Changes". Constructed hidden.
+#pragma once
+
+#include "common/StatusSink.h"
+#include "vantrell/shell/EditorSeams.h"
+#include "vantrell/shell/EditorState.h"
+#include "vantrell/tools/AirflowMeterSwap.h"
+
+#include <QGroupBox>
+
+#include <array>
+
+class QButtonGroup;
+class QRadioButton;
+
+namespace vantrell {
+
+class MeterGraph;
+
+class AirflowMeterPage : public QGroupBox
+{
+    Q_OBJECT
+  public:
+    // The page uses the state and seams for its whole lifetime; it does not own them.
+    AirflowMeterPage(EditorState& state, common::StatusSink& status, WriteThrough& link, Dialogs& dialogs,
+                     QWidget* parent = nullptr);
+
+    // Captions from afm.ini, the stock meter chosen, the working curve from the ROM (start-up and after
+    // every ROM image load).
+    void loadMeterList();
+    // Places and shows the page and the graph, takes the working curve from the ROM and draws it.
+    void openPage();
+    // Hides the page and the graph; a curve chosen but not committed is discarded.
+    void closePage();
+
+    const AirflowMeterSwap& swap() const { return swap_; }
+    MeterGraph* graph() const { return graph_; }
+
+  signals:
+    void romEditStarted();
+    void romEditFinished();
+
+  private:
+    void choose(int index);
+    void commit();
+    void showSelection();
+    void drawGraph();
+
+    EditorState& state_;
+    common::StatusSink& status_;
+    WriteThrough& link_;
+    Dialogs& dialogs_;
+    AirflowMeterSwap swap_;
+    QButtonGroup* group_ = nullptr;
+    std::array<QRadioButton*, kMeterCount> buttons_{};
+    MeterGraph* graph_ = nullptr;
+};
+
+} // namespace vantrell

@@ -1,0 +1,185 @@
+#include "vantrell/tools/Limiters.h"
+
+#include "common/Numbers.h"
+#include "vantrell/rom/MapAccess.h"
+#include "vantrell/tools/ToolSupport.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace vantrell {
+
+namespace {
+
+LimiterGrid tableGrid(const EditorState& state, const char* name, const char* caption,
+                      const std::string& text, int count, int y, int width)
+{
+    LimiterGrid g;
+    g.name = name;
+    g.caption = caption;
+    g.shown = !isAbsent(text);
+    g.x = 720;
+    g.y = y;
+    g.width = width;
+    const auto address = tableAddress(state, text, static_cast<std::uint32_t>(std::max(count, 1)));
+    for (int i = 0; i < count; ++i)
+        g.cells.push_back(address ? std::to_string(state.rom.at(*address + static_cast<std::uint32_t>(i)))
+                                  : "-");
+    return g;
+}
+
+int accelCount(const EngineDefinition& def)
+{
+    // More than 256 entries cannot be a table of this ECU; a text without a number shows none.
+    return std::clamp<int>(common::toInt32(common::readNumber(def.accelsize)), 0, 256);
+}
+
+std::uint32_t revWidth(const EngineDefinition& def)
+{
+    return def.revsize == 1 ? 1 : 2;
+}
+
+int stepped(int v, LimiterKey key, int step)
+{
+    if (key == LimiterKey::Plus)
+        return v + step;
+    if (key == LimiterKey::Minus)
+        return v - step;
+    return v;
+}
+
+struct Places
+{
+    std::vector<std::uint32_t> addresses;
+    std::string refusal;
+};
+
+Places presentPlaces(const EditorState& state,
+                     const std::vector<std::pair<const char*, const std::string*>>& keys, std::uint32_t width)
+{
+    Places p;
+    for (const auto& [key, text] : keys) {
+        if (isAbsent(*text))
+            continue;
+        const auto a = tableAddress(state, *text, width);
+        if (!a) {
+            p.refusal = outsideRomText(key, *text);
+            p.addresses.clear();
+            return p;
+        }
+        p.addresses.push_back(*a);
+    }
+    return p;
+}
+
+} // namespace
+
+std::vector<LimiterGrid> limiterGrids(const EditorState& state)
+{
+    const EngineDefinition& def = state.def;
+    std::vector<LimiterGrid> grids;
+    grids.push_back(tableGrid(state, "boostlimit", "AFM Limiter", def.aflimit, 16, 360, 6870));
+    grids.push_back(tableGrid(state, "injbase", "Injector Min", def.ttpmin, 16, 1000, 6870));
+    grids.push_back(tableGrid(state, "injcap", "Injector Max", def.ttpmax, 16, 1700, 6870));
+    const int accel = accelCount(def);
+    grids.push_back(
+        tableGrid(state, "accl", "Accl Table", def.accelpump, accel, 2400, accel == 16 ? 6870 : 3990));
+
+    LimiterGrid rev;
+    rev.name = "rev_limiter_entry";
+    rev.caption = "RPM Limit";
+    rev.shown = !isAbsent(def.rev1);
+    rev.x = 720;
+    rev.y = 3200;
+    rev.width = 2100;
+    rev.cellWidth = 1000;
+    const auto revAddress = tableAddress(state, def.rev1, revWidth(def));
+    rev.cells.push_back(revAddress ? readScaledValue(def, state.rom, *revAddress) : "-");
+    grids.push_back(rev);
+
+    LimiterGrid speed = rev;
+    speed.name = "speed_limiter_entry";
+    speed.caption = "KPH Limit";
+    speed.shown = !isAbsent(def.speed1);
+    speed.x = 5480;
+    const auto speedAddress = tableAddress(state, def.speed1, 1);
+    speed.cells = {speedAddress ? common::numberTextSingle(static_cast<float>(state.rom.at(*speedAddress)) *
+                                                           def.speedtimes)
+                                : "-"};
+    grids.push_back(speed);
+    return grids;
+}
+
+std::string editRevLimit(EditorState& state, const std::string& cellText, LimiterKey key, bool shift,
+                         common::StatusSink& status, WriteThrough& link)
+{
+    const EngineDefinition& def = state.def;
+    const std::string refused = "Rev limit not changed: ";
+    if (!(def.revtimes > 0)) {
+        status.appendStatusLine(refused + "\"revtimes\" is not a positive number");
+        return cellText;
+    }
+    const Places places = presentPlaces(
+        state, {{"rev1", &def.rev1}, {"rev2", &def.rev2}, {"rev3", &def.rev3}, {"rev4", &def.rev4}},
+        revWidth(def));
+    if (!places.refusal.empty()) {
+        status.appendStatusLine(refused + places.refusal);
+        return cellText;
+    }
+    int v = stepped(common::toInt16(common::readNumber(cellText)), key, shift ? 1000 : 50);
+    v = std::clamp(v, 0, kRevLimitMax);
+    const double maxStored = def.revsize == 1 ? 255.0 : 65535.0;
+    const double times = static_cast<double>(def.revtimes);
+    // The largest whole rpm whose stored value still rounds into the width.
+    int largest = static_cast<int>(std::min<double>(std::floor(maxStored * times), kRevLimitMax));
+    while (largest > 0 && common::roundHalfEven(largest / times) > maxStored)
+        --largest;
+    if (v > largest) {
+        status.appendStatusLine("Rev limit" + common::numberText(v) +
+                                " does not fit its stored width: clamped to" + common::numberText(largest));
+        v = largest;
+    }
+    for (std::uint32_t a : places.addresses) {
+        writeScaledValue(def, state.rom, a, v);
+        sendRange(link, state.rom, a, revWidth(def));
+    }
+    return common::numberText(v);
+}
+
+std::string editSpeedLimit(EditorState& state, const std::string& cellText, LimiterKey key, bool shift,
+                           common::StatusSink& status, WriteThrough& link)
+{
+    const EngineDefinition& def = state.def;
+    const std::string refused = "Speed limit not changed: ";
+    if (!(def.speedtimes > 0)) {
+        status.appendStatusLine(refused + "\"speedtimes\" is not a positive number");
+        return cellText;
+    }
+    const Places places = presentPlaces(
+        state,
+        {{"speed1", &def.speed1}, {"speed2", &def.speed2}, {"speed3", &def.speed3}, {"speed4", &def.speed4}},
+        1);
+    if (!places.refusal.empty()) {
+        status.appendStatusLine(refused + places.refusal);
+        return cellText;
+    }
+    int v = stepped(common::toInt16(common::readNumber(cellText)), key, shift ? 100 : 10);
+    v = std::clamp(v, 0, kSpeedLimitMax);
+    const double times = static_cast<double>(def.speedtimes);
+    int largest = static_cast<int>(std::floor(255.0 * times));
+    while (largest > 0 && common::roundHalfEven(largest / times) > 255)
+        --largest;
+    if (v > largest) {
+        status.appendStatusLine("Speed limit" + common::numberText(v) +
+                                " does not fit its stored byte: clamped to" + common::numberText(largest));
+        v = largest;
+    }
+    const std::uint8_t u = common::toByte(v / times);
+    for (std::uint32_t a : places.addresses) {
+        state.rom.set(a, u);
+        sendRange(link, state.rom, a, 1);
+    }
+    return common::numberText(v);
+}
+
+} // namespace vantrell

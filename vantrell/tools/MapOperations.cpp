@@ -1,0 +1,157 @@
+#include "vantrell/tools/MapOperations.h"
+
+#include "common/Numbers.h"
+#include "common/clsIniFile.h"
+#include "vantrell/rom/MapAccess.h"
+#include "vantrell/tools/ToolSupport.h"
+
+#include <string>
+
+namespace vantrell {
+
+namespace {
+
+constexpr const char* kFilter = "Map Data|*.map";
+constexpr const char* kExtension = "*.map";
+
+std::string noMapText(MapKey key)
+{
+    return std::string("the ") + mapName(key) + " or its axes do not lie inside the ROM";
+}
+
+// Moves every row of the map one column left; the new last cell is made from the old one by `extend`.
+template <typename Extend> void shuntRows(RomBuffer& rom, std::uint32_t map, Extend extend)
+{
+    for (int r = 0; r < 16; ++r) {
+        const std::uint32_t row = map + 16u * static_cast<std::uint32_t>(r);
+        for (std::uint32_t c = 0; c < 15; ++c)
+            rom.set(row + c, rom.at(row + c + 1));
+        rom.set(row + 15, extend(rom.at(row + 14)));
+    }
+}
+
+void shiftAxis(RomBuffer& rom, std::uint32_t axis, int step)
+{
+    for (std::uint32_t i = 0; i < 15; ++i)
+        rom.set(axis + i, rom.at(axis + i + 1));
+    rom.set(axis + 15, static_cast<std::uint8_t>((rom.at(axis + 14) + step) % 256));
+}
+
+} // namespace
+
+bool saveMapFile(EditorState& state, Dialogs& dialogs, common::StatusSink& status, MapKey key)
+{
+    const auto set = state.mapSetOf(key);
+    if (!set) {
+        status.appendStatusLine("Map file not saved: " + noMapText(key));
+        return false;
+    }
+    const std::string path =
+        dialogs.fncGetFileNametoSave(kFilter, kExtension, "Save Map Data File", state.folders.maps);
+    if (path.empty()) {
+        status.appendStatusLine(map_messages::kSaveCanceled);
+        return false;
+    }
+    std::string contents;
+    contents.reserve(kMapFileSize);
+    for (std::uint8_t b : state.rom.range(set->map, 256))
+        contents.push_back(static_cast<char>(b));
+    for (std::uint8_t b : state.rom.range(set->rpmAxis, 16))
+        contents.push_back(static_cast<char>(b));
+    for (std::uint8_t b : state.rom.range(set->loadAxis, 16))
+        contents.push_back(static_cast<char>(b));
+    std::string error;
+    if (!common::writeFileReplacing(common::normalisePath(path), contents, error)) {
+        status.appendStatusLine("Map file " + fileNameOf(path) + " not saved: " + error);
+        return false;
+    }
+    return true;
+}
+
+bool loadMapFile(EditorState& state, Dialogs& dialogs, common::StatusSink& status, WriteThrough& link,
+                 MapKey key)
+{
+    const auto set = state.mapSetOf(key);
+    if (!set) {
+        status.appendStatusLine("Map file not loaded: " + noMapText(key));
+        return false;
+    }
+    const std::string path =
+        dialogs.fncGetFileNametoOpen("Load Map Data File", kFilter, kExtension, state.folders.maps);
+    if (path.empty()) {
+        status.appendStatusLine(map_messages::kLoadCanceled);
+        return false;
+    }
+    const std::string name = fileNameOf(path);
+    std::string contents;
+    if (!fileExists(path) || !common::readWholeFile(common::normalisePath(path), contents)) {
+        status.appendStatusLine("Map file " + name + " not loaded: the file cannot be read");
+        return false;
+    }
+    if (contents.size() < kMapFileSize) {
+        status.appendStatusLine("Map file " + name + " not loaded: it holds" +
+                                common::numberText(double(contents.size())) + " bytes, a map file holds 288");
+        return false;
+    }
+    if (contents.size() > kMapFileSize)
+        status.appendStatusLine("Map file " + name + " holds" + common::numberText(double(contents.size())) +
+                                " bytes: only its first 288 were loaded");
+    auto byte = [&contents](std::size_t i) { return static_cast<std::uint8_t>(contents[i]); };
+    for (std::uint32_t i = 0; i < 256; ++i)
+        state.rom.set(set->map + i, byte(i));
+    for (std::uint32_t i = 0; i < 16; ++i) {
+        state.rom.set(set->rpmAxis + i, byte(256 + i));
+        state.rom.set(set->loadAxis + i, byte(272 + i));
+    }
+    // Cell edits reach the boards at once; a loaded map does too, so they stay equal to the buffer.
+    sendRange(link, state.rom, set->map, 128);
+    sendRange(link, state.rom, set->map + 128, 128);
+    sendRange(link, state.rom, set->rpmAxis, 16);
+    sendRange(link, state.rom, set->loadAxis, 16);
+    return true;
+}
+
+bool shuntMap(EditorState& state, Dialogs& dialogs, common::StatusSink& status)
+{
+    bool changed = false;
+    const MapKey key = state.currentMap;
+    if (key == MapKey::FuelLow || key == MapKey::IgnLow) {
+        dialogs.beep();
+        status.appendStatusLine(map_messages::kShuntKnock1);
+        status.appendStatusLine(map_messages::kShuntKnock2);
+    } else {
+        const bool fuel = key == MapKey::FuelHigh;
+        const auto high = state.mapSetOf(fuel ? MapKey::FuelHigh : MapKey::IgnHigh);
+        const auto low = state.mapSetOf(fuel ? MapKey::FuelLow : MapKey::IgnLow);
+        if (!high || !low) {
+            status.appendStatusLine("Shunt refused: " + noMapText(key));
+        } else if (fuel) {
+            const int change = state.def.fuelchange;
+            auto rule = [change](std::uint8_t n) {
+                const int v = n + change;
+                return static_cast<std::uint8_t>(v > 255 ? 255 : v < 0 ? 0 : v);
+            };
+            shuntRows(state.rom, high->map, rule);
+            shuntRows(state.rom, low->map, rule);
+            shiftAxis(state.rom, high->loadAxis, state.def.fuelstep);
+            changed = true;
+        } else {
+            const int change = state.def.ignchange;
+            auto rule = [change](std::uint8_t n) {
+                const int v = n < change ? 0 : n - change;
+                return static_cast<std::uint8_t>(v > 255 ? 255 : v);
+            };
+            shuntRows(state.rom, high->map, rule);
+            shuntRows(state.rom, low->map, rule);
+            shiftAxis(state.rom, high->loadAxis, 25);
+            changed = true;
+        }
+    }
+    status.appendStatusLine(map_messages::kWarning1);
+    status.appendStatusLine(map_messages::kWarning2);
+    status.appendStatusLine(map_messages::kWarning3);
+    status.appendStatusLine(map_messages::kWarning4);
+    return changed;
+}
+
+} // namespace vantrell

@@ -1,0 +1,32 @@
+// Small helpers the tuning tools share: finding a table of the engine definition inside the ROM
+// buffer, and sending a range of the ROM buffer to the boards.
+#pragma once
+
+#include "vantrell/shell/EditorSeams.h"
+#include "vantrell/shell/EditorState.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace vantrell {
+
+// The address of a table of `length` bytes named by an address text of the definition, when the
+// whole table lies inside the ROM buffer. Nothing for absent ("&hffff"), unreadable or outside texts.
+std::optional<std::uint32_t> tableAddress(const EditorState& state, const std::string& addressText,
+                                          std::uint32_t length);
+
+// The largest piece a short write to the boards carries.
+inline constexpr std::uint32_t kMaxWritePiece = 255;
+
+// While the link is online, hands the bytes the ROM buffer now holds at [address, address + length)
+// to the write-through, in pieces of at most kMaxWritePiece bytes. Offline nothing is sent.
+void sendRange(WriteThrough& link, const RomBuffer& rom, std::uint32_t address, std::uint32_t length);
+
+// Two upper-case hexadecimal digits of a byte ("0A", "FF").
+std::string byteHex(std::uint8_t value);
+
+// The refusal line of an address that does not lie inside the ROM buffer.
+std::string outsideRomText(const std::string& key, const std::string& addressText);
+
+} // namespace vantrell
