@@ -215,7 +215,8 @@ Options:
                         reply would take on a 115200 baud line at 10 bits a byte (86.8 us a byte),
                         counted from the arrival of the frame's first byte; replies leave in order.
   --port-file FILE      also write the pseudo-terminal path (no line end) to FILE.
-  --program-folder DIR  also set [ports] N=<path> in DIR/config/ports.ini, keeping its other lines.
+  --program-folder DIR  also set [ports] N=<path> in DIR/config/ports.ini, keeping its other lines;
+                        at exit the entry is emptied again when it still names this line.
   --port-number N       the N for --program-folder (default 1).
   --load FILE[@ID]      load a ROM image into board ID (into every board without @ID). An image
                         smaller than the board lies at the top of its memory, as the host places

@@ -55,6 +55,7 @@ int VirtualBoardProgram::run()
         return 2;
     }
     loop();
+    releasePort();
     if (!options_.saveDir.empty()) {
         std::string why;
         if (!saveImages(bus_->boards(), options_.saveDir, why))
@@ -176,6 +177,20 @@ bool VirtualBoardProgram::announcePort(std::string& error)
     }
     print("PORT " + portPath_);
     return true;
+}
+
+void VirtualBoardProgram::releasePort()
+{
+    if (options_.programFolder.empty() || portPath_.empty())
+        return;
+    // Pseudo-terminal numbers are handed out again: left behind, the entry would point the programs at
+    // whatever terminal gets this number next (a user's shell) and they would write frames into it.
+    // An entry that another board has written meanwhile is left alone.
+    common::clsIniFile ini;
+    ini.File = (std::filesystem::path(options_.programFolder) / "config" / "ports.ini").string();
+    const std::string key = std::to_string(options_.portNumber);
+    if (ini.GetSetting("ports", key) == portPath_ && ini.SaveSetting("ports", key, "") == 0)
+        std::fprintf(stderr, "virtual-board: cannot clear port %s in %s\n", key.c_str(), ini.File.c_str());
 }
 
 void VirtualBoardProgram::loop()

@@ -23,7 +23,8 @@ class VirtualBoardProgram
     VirtualBoardProgram(const VirtualBoardProgram&) = delete;
     VirtualBoardProgram& operator=(const VirtualBoardProgram&) = delete;
 
-    // Opens the line, answers until quit, end of input, a signal or a hang-up; saves the images to
+    // Opens the line, answers until quit, end of input, a signal or a hang-up; then empties its
+    // --program-folder ports.ini entry (when it still names this line) and saves the images to
     // --save-dir when given. Returns the exit status (0, or 2 when start-up failed).
     int run();
 
@@ -44,6 +45,8 @@ class VirtualBoardProgram
     bool start(std::string& error);
     bool openLine(std::string& error);
     bool announcePort(std::string& error);
+    // Empties the ports.ini entry written by announcePort() when it still names this program's line.
+    void releasePort();
     void loop();
     void readLine();
     void readCommands();

@@ -128,9 +128,9 @@ TEST(VirtualBoardProgram, PacingHoldsABlockWriteAnswerForTheLineTime)
     }
     RecordProperty("paced_us", static_cast<int>(pacedNs / 1000));
     RecordProperty("unpaced_us", static_cast<int>(unpacedNs / 1000));
-    // 265 bytes at 86.8 us take 23 ms: a lower bound that holds on any machine.
+    // 265 bytes at 86.8 us take 23 ms: a lower bound that holds on any machine. How fast the unpaced
+    // answer comes is for the link benchmark to report, not for a test to assert.
     EXPECT_GE(pacedNs, 20'000'000);
-    EXPECT_LT(unpacedNs, 1'000'000'000);
 }
 
 TEST(VirtualBoardProgram, HostBufferDiscardDropsAPartialFrame)
@@ -168,7 +168,7 @@ TEST(VirtualBoardProgram, LateReplyComesAfterTheHostBound)
     EXPECT_GE(clock.elapsed(), 390);
 }
 
-TEST(VirtualBoardProgram, WritesItsPortAndKeepsOtherIniLines)
+TEST(VirtualBoardProgram, WritesItsPortKeepingOtherIniLinesAndEmptiesItAtExit)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -186,6 +186,13 @@ TEST(VirtualBoardProgram, WritesItsPortAndKeepsOtherIniLines)
     EXPECT_TRUE(ini.contains("1=/dev/ttyS0")) << ini.toStdString();
     EXPECT_TRUE(ini.contains("2=" + board.portPath())) << ini.toStdString();
     EXPECT_TRUE(ini.contains("keep=yes")) << ini.toStdString();
+
+    // Gone, the board leaves no entry behind that would name the next owner of its terminal number.
+    ASSERT_TRUE(board.quit());
+    const QString after = QString::fromUtf8(fileContents(dir.filePath("config/ports.ini")));
+    EXPECT_FALSE(after.contains(board.portPath())) << after.toStdString();
+    EXPECT_TRUE(after.contains("1=/dev/ttyS0")) << after.toStdString();
+    EXPECT_TRUE(after.contains("keep=yes")) << after.toStdString();
 }
 
 TEST(VirtualBoardProgram, LoadsAnImageAtTheTopAndSavesOnSaveAndAtExit)

@@ -13,6 +13,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 
 using namespace std::chrono_literals;
@@ -24,24 +25,31 @@ namespace {
 namespace msg = messages;
 
 // Real time for everything that waits on the line; pauses that wait for nothing (the scan's three
-// seconds) are skipped by moving this clock's time forward instead.
+// seconds) are skipped by moving this clock's time forward instead. With a real-time cap set, a wait
+// on the line that is not over within the cap skips the rest of its time too, so a search of a silent
+// line for ten seconds costs a fraction of one.
 class PauseSkippingClock : public SteadyClock
 {
   public:
     TimePoint now() const override { return SteadyClock::now() + skipped_; }
     bool waitUntil(TimePoint deadline, SerialPort* port, const std::function<bool()>& done) override
     {
-        if (done)
-            return SteadyClock::waitUntil(deadline, port, done);
+        if (done) {
+            const TimePoint capped = std::min(deadline, now() + realCap_);
+            if (SteadyClock::waitUntil(capped, port, done))
+                return true;
+        }
         const auto left = deadline - now();
         if (left > Duration::zero())
             skipped_ += left;
         QCoreApplication::processEvents();
-        return false;
+        return done && done();
     }
+    void capRealWaits(Duration cap) { realCap_ = cap; }
 
   private:
     Duration skipped_{};
+    Duration realCap_ = std::chrono::hours(1);
 };
 
 Bytes romImage(std::size_t size)
@@ -97,6 +105,29 @@ TEST_F(LinkOverPty, ScanWithNoBoardOnTheLineFindsNone)
     EXPECT_EQ(link.scan(), 0);
     EXPECT_THAT(status.lines,
                 ElementsAre(msg::kScanning, "Found  0 emulators", msg::kConnectBoard, msg::kRunSetupTool));
+}
+
+TEST_F(LinkOverPty, OnlineSearchOfASilentIdGivesUpAfterItsTenSecondsAndClosesThePort)
+{
+    start({"--boards", "1", "--no-pacing"});
+    ASSERT_EQ(link.scan(), 1);
+    ASSERT_TRUE(board->frames());
+    link.setFoundEmulators({7, 0}, 1); // the board has gone, or changed its ID, since the scan
+    clock.capRealWaits(20ms);
+    status.lines.clear();
+    const auto start = clock.now();
+    EXPECT_FALSE(link.goOnline());
+    const auto searched = clock.now() - start;
+    EXPECT_GE(searched, 9500ms);
+    EXPECT_LE(searched, 11500ms);
+    EXPECT_THAT(status.lines, ElementsAre(msg::kLooking, msg::kNotFound));
+    EXPECT_FALSE(link.isOnline());
+    EXPECT_FALSE(port.isOpen());
+    const auto frames = board->frames();
+    ASSERT_TRUE(frames);
+    ASSERT_GE(frames->size(), 9u); // one request a second
+    for (const Bytes& frame : *frames)
+        EXPECT_EQ(frame, versionRequest(7));
 }
 
 TEST_F(LinkOverPty, WriteThroughReachesBothBoardsInFoundOrder)

@@ -62,10 +62,11 @@ void shortWriteRoundTrip(bool paced)
     if (!s.online({1, 0}, 1))
         return;
     const int count = 500;
-    const Bytes byte{0x5A};
+    // Two data bytes: 'A' id 'w' N high low d d C is the 9-byte frame.
+    const Bytes data{0x5A, 0xA5};
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < count; ++i)
-        s.link.writeThrough(static_cast<std::uint32_t>(i), byte);
+        s.link.writeThrough(static_cast<std::uint32_t>(2 * i), data);
     const double each = seconds(std::chrono::steady_clock::now() - start) / count;
     const double wire = (9 + 1) * kByteTime;
     std::printf("short write round trip (%s, 9+1 bytes): %.3f ms, wire %.3f ms, ratio %.3f\n",
