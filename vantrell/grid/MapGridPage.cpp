@@ -1,0 +1,74 @@
+#include "vantrell/grid/MapGridPage.h"
+
+#include <QButtonGroup>
+#include <QHBoxLayout>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace vantrell {
+
+MapGridPage::MapGridPage(EditorState& state, WriteThrough& writeThrough, common::StatusSink& status,
+                         QWidget* parent)
+    : QWidget(parent), grid_(new MapGrid(state, writeThrough, status, this)), group_(new QButtonGroup(this))
+{
+    setObjectName(QStringLiteral("frame_grid"));
+    static const char* const captions[6] = {"data",           "injector m/s", "a/f ratio",
+                                            "inj duty cycle", "est. hp",      "raw data"};
+    auto* optionsRow = new QHBoxLayout;
+    optionsRow->setSpacing(10);
+    for (int i = 0; i < 6; ++i) {
+        auto* button = new QRadioButton(QString::fromLatin1(captions[i]), this);
+        button->setObjectName(QStringLiteral("Option%1").arg(i + 1));
+        group_->addButton(button, i + 1);
+        optionsRow->addWidget(button);
+        buttons_[static_cast<std::size_t>(i)] = button;
+    }
+    optionsRow->addStretch(1);
+    group_->setExclusive(true);
+    connect(group_, &QButtonGroup::idClicked, this, &MapGridPage::optionClicked);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addLayout(optionsRow);
+    layout->addWidget(grid_, 0, Qt::AlignLeft | Qt::AlignTop);
+    layout->addStretch(1);
+
+    grid_->setModeSource([this] { return options_.mode(); });
+    selectData();
+}
+
+void MapGridPage::showOptions()
+{
+    for (int i = 0; i < 6; ++i)
+        buttons_[static_cast<std::size_t>(i)]->setChecked(options_.selected == i + 1);
+}
+
+void MapGridPage::optionClicked(int id)
+{
+    options_.selected = id;
+    grid_->fillGrid();
+}
+
+void MapGridPage::selectData()
+{
+    options_.selectData();
+    showOptions();
+}
+
+void MapGridPage::leavePage()
+{
+    for (int i = 0; i < 5; ++i)
+        buttons_[static_cast<std::size_t>(i)]->hide();
+    options_.leavePage();
+    showOptions();
+}
+
+void MapGridPage::enterFuelPage()
+{
+    options_.enterFuelPage();
+    showOptions();
+    for (int i = 0; i < 5; ++i)
+        buttons_[static_cast<std::size_t>(i)]->show();
+}
+
+} // namespace vantrell

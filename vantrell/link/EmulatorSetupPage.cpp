@@ -1,0 +1,177 @@
+#include "vantrell/link/EmulatorSetupPage.h"
+
+#include "emulink/EmulatorLink.h"
+#include "emulink/PortNames.h"
+
+#include <QButtonGroup>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace vantrell {
+
+namespace {
+
+QRadioButton* addOption(QButtonGroup* group, QLayout* layout, QWidget* parent, const char* name,
+                        const char* caption, int id)
+{
+    auto* button = new QRadioButton(QString::fromLatin1(caption), parent);
+    button->setObjectName(QString::fromLatin1(name));
+    group->addButton(button, id);
+    layout->addWidget(button);
+    return button;
+}
+
+void clearGroup(QButtonGroup* group)
+{
+    group->setExclusive(false);
+    for (QAbstractButton* button : group->buttons())
+        button->setChecked(false);
+    group->setExclusive(true);
+}
+
+} // namespace
+
+EmulatorSetupPage::EmulatorSetupPage(emulink::EmulatorLink& link, common::StatusSink& status,
+                                     QString programFolder, QWidget* parent)
+    : QWidget(parent), link_(link), status_(status), programFolder_(std::move(programFolder)),
+      portBox_(new QLineEdit(QStringLiteral("1"), this)),
+      scanButton_(new QPushButton(QStringLiteral("Scan for Emulators"), this)),
+      scanbar_(new QProgressBar(this)), found_(new QLineEdit(QStringLiteral("0"), this)),
+      layoutGroup_(new QButtonGroup(this)), bitsGroup_(new QButtonGroup(this)),
+      pullGroup_(new QButtonGroup(this))
+{
+    setObjectName(QStringLiteral("frame_pellory"));
+
+    // Port and scan.
+    auto* portFrame = new QGroupBox(QStringLiteral("Emulator Port"), this);
+    portBox_->setObjectName(QStringLiteral("TextComport"));
+    portBox_->setMaximumWidth(160);
+    portBox_->setToolTip(
+        QStringLiteral("A port number (1, 2, ...) or a port name such as COM7 or /dev/ttyUSB0"));
+    scanButton_->setObjectName(QStringLiteral("button_scan"));
+    scanbar_->setObjectName(QStringLiteral("scanbar"));
+    scanbar_->setRange(0, 10);
+    scanbar_->setValue(0);
+    scanbar_->setTextVisible(false);
+    found_->setObjectName(QStringLiteral("TextEmulatorsFound"));
+    found_->setReadOnly(true);
+    found_->setMaximumWidth(50);
+    found_->setAlignment(Qt::AlignCenter);
+    auto* portForm = new QFormLayout(portFrame);
+    portForm->addRow(new QLabel(QStringLiteral("comport to use"), portFrame), portBox_);
+    portForm->addRow(scanButton_, scanbar_);
+    portForm->addRow(new QLabel(QStringLiteral("Emulators Found"), portFrame), found_);
+
+    auto* layoutBox = new QGroupBox(QStringLiteral("Rom Layout"), this);
+    auto* layoutColumn = new QVBoxLayout(layoutBox);
+    addOption(layoutGroup_, layoutColumn, layoutBox, "OptionRomStraight", "Straight Rom", 1);
+    addOption(layoutGroup_, layoutColumn, layoutBox, "OptionRomOddEven", "Odd/Even Rom", 2);
+    addOption(layoutGroup_, layoutColumn, layoutBox, "OptionRomOddOdd", "Odd/Odd Rom", 3);
+    addOption(layoutGroup_, layoutColumn, layoutBox, "OptionRomEvenEven", "Even/Even Rom", 4);
+
+    auto* typeBox = new QGroupBox(QStringLiteral("Rom Type"), this);
+    auto* typeColumn = new QVBoxLayout(typeBox);
+    option8_ = addOption(bitsGroup_, typeColumn, typeBox, "Option8bit", "8 Bit", 8);
+    option16_ = addOption(bitsGroup_, typeColumn, typeBox, "Option16bit", "16 Bit", 16);
+    typeColumn->addStretch(1);
+
+    auto* pullBox = new QGroupBox(QStringLiteral("Emulator Pulldown Resistor Config"), this);
+    auto* pullColumn = new QVBoxLayout(pullBox);
+    addOption(pullGroup_, pullColumn, pullBox, "OptionPullHigh", "Select Pull - High", 2);
+    addOption(pullGroup_, pullColumn, pullBox, "OptionPullLow", "Select Pull - Low", 1);
+    pullColumn->addStretch(1);
+
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(portFrame, 0, 0, 1, 2);
+    grid->addWidget(layoutBox, 1, 0, 2, 1);
+    grid->addWidget(typeBox, 1, 1);
+    grid->addWidget(pullBox, 2, 1);
+    grid->setRowStretch(3, 1);
+    grid->setColumnStretch(2, 1);
+
+    connect(portBox_, &QLineEdit::editingFinished, this, &EmulatorSetupPage::portBoxEdited);
+    connect(scanButton_, &QPushButton::clicked, this, &EmulatorSetupPage::scan);
+    connect(layoutGroup_, &QButtonGroup::idClicked, this,
+            [this](int id) { settings_.emulator_rom = static_cast<std::int16_t>(id); });
+    connect(bitsGroup_, &QButtonGroup::idClicked, this, &EmulatorSetupPage::bitsClicked);
+    connect(pullGroup_, &QButtonGroup::idClicked, this,
+            [this](int id) { settings_.emulator_resistor = static_cast<std::int16_t>(id); });
+    connect(&link_, &emulink::EmulatorLink::scanProgress, scanbar_, &QProgressBar::setValue);
+    connect(&link_, &emulink::EmulatorLink::foundCountChanged, this,
+            [this](int count) { found_->setText(QString::number(count)); });
+    connect(&link_, &emulink::EmulatorLink::scanStarted, this, &EmulatorSetupPage::scanStarted);
+}
+
+void EmulatorSetupPage::resetSettings()
+{
+    settings_.reset();
+    clearGroup(layoutGroup_);
+    clearGroup(bitsGroup_);
+    clearGroup(pullGroup_);
+}
+
+void EmulatorSetupPage::openPage()
+{
+    found_->setText(QString::number(link_.foundCount()));
+}
+
+QString EmulatorSetupPage::portName() const
+{
+    return emulink::resolvePortName(portBox_->text(), programFolder_);
+}
+
+void EmulatorSetupPage::portBoxEdited()
+{
+    const QString text = emulink::portBoxTextAfterEdit(portBox_->text());
+    if (text != portBox_->text())
+        portBox_->setText(text);
+}
+
+void EmulatorSetupPage::scan()
+{
+    portBoxEdited();
+    link_.setPortName(portName());
+    scanButton_->setEnabled(false);
+    const int count = link_.scan();
+    scanButton_->setEnabled(true);
+    // A scan that finds nothing leaves the board count as it was.
+    if (count > 0)
+        settings_.emulator_count = static_cast<std::int16_t>(count);
+    openPage();
+}
+
+void EmulatorSetupPage::toggleOnline()
+{
+    if (!link_.isOnline() && !settings_.readyForOnline()) {
+        status_.appendStatusLine(kSettingsIncomplete);
+        return;
+    }
+    portBoxEdited();
+    link_.setPortName(portName());
+    link_.toggleOnline();
+}
+
+void EmulatorSetupPage::bitsClicked(int requested)
+{
+    settings_.chooseBits(requested);
+    showBits();
+}
+
+void EmulatorSetupPage::showBits()
+{
+    if (settings_.emulator_bits == 0) {
+        clearGroup(bitsGroup_);
+        return;
+    }
+    (settings_.emulator_bits == 16 ? option16_ : option8_)->setChecked(true);
+}
+
+} // namespace vantrell

@@ -1,0 +1,73 @@
+// The emulator setup page "frame_pellory": the port to use, the scan for boards, the ROM layout, bus
+// width and pull options, and the online/offline toggle. It keeps the emulator options of this run
+// (EmulatorSettings) and drives the link; every message goes to the status log.
+#pragma once
+
+#include "vantrell/link/EmulatorSettings.h"
+
+#include "common/StatusSink.h"
+
+#include <QWidget>
+
+class QButtonGroup;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+
+namespace emulink {
+class EmulatorLink;
+}
+
+namespace vantrell {
+
+class EmulatorSetupPage : public QWidget
+{
+    Q_OBJECT
+  public:
+    // `programFolder` is where config/ports.ini may name the ports.
+    EmulatorSetupPage(emulink::EmulatorLink& link, common::StatusSink& status, QString programFolder,
+                      QWidget* parent = nullptr);
+
+    EmulatorSettings& settings() { return settings_; }
+    const EmulatorSettings& settings() const { return settings_; }
+
+    // Start-up: every emulator option back to 0 and every option button cleared.
+    void resetSettings();
+    // The page is shown: the found count is brought up to date.
+    void openPage();
+
+    // The button "Scan for Emulators".
+    void scan();
+    // The menu item and the status label: refuses with a status line unless width, count and layout
+    // are set; otherwise the link goes online (with its search) or offline.
+    void toggleOnline();
+
+    // The port the box names, as the link opens it.
+    QString portName() const;
+
+  signals:
+    // The scan has opened the port: the window brings this page to the front.
+    void scanStarted();
+
+  private:
+    void bitsClicked(int requested);
+    void showBits();
+    void portBoxEdited();
+
+    emulink::EmulatorLink& link_;
+    common::StatusSink& status_;
+    QString programFolder_;
+    EmulatorSettings settings_;
+    QLineEdit* portBox_;
+    QPushButton* scanButton_;
+    QProgressBar* scanbar_;
+    QLineEdit* found_;
+    QButtonGroup* layoutGroup_;
+    QButtonGroup* bitsGroup_;
+    QButtonGroup* pullGroup_;
+    QRadioButton* option8_;
+    QRadioButton* option16_;
+};
+
+} // namespace vantrell

@@ -1,0 +1,136 @@
+// The editor's main window: start-up, the eight pages behind the tab strip "options", the menus, the
+// status bar and the status window, ROM image load and save, the engine definition choice, the upload
+// and the closing of the program. It owns the editor state and the link, and hands them to the pages.
+//
+// Everything runs on the user-interface thread. The link's waits hold user input back until they end,
+// so no handler here starts an exchange while another one waits.
+#pragma once
+
+#include "vantrell/grid/MapGridPage.h"
+#include "vantrell/link/EmulatorSetupPage.h"
+#include "vantrell/link/LinkWriteThrough.h"
+#include "vantrell/shell/EditorSeams.h"
+#include "vantrell/shell/EditorState.h"
+#include "vantrell/shell/StatusWindow.h"
+
+#include "emulink/Clock.h"
+#include "emulink/EmulatorLink.h"
+#include "emulink/SerialPort.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <memory>
+#include <string>
+
+class QAction;
+class QLabel;
+class QTabBar;
+
+namespace vantrell {
+
+class AirflowMeterPage;
+class ClickLabel;
+class InjectorPage;
+class LimiterPage;
+class MapView3D;
+
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+  public:
+    // `programFolder` holds config/, data/, maps/ and afm/ (the executable's folder in the program;
+    // a temporary folder in tests). The dialogs, port and clock are used for the window's lifetime.
+    // The constructor runs the whole start-up and ends on the emulator setup page.
+    MainWindow(const QString& programFolder, Dialogs& dialogs, emulink::SerialPort& port,
+               emulink::Clock& clock, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    static constexpr int kTabCount = 8;
+
+    // The tab switch (1..8): hides every page, refills the grid, reports the tab and shows its page.
+    void showPage(int tab);
+    int currentTab() const;
+
+    // The file operations behind the menus and the status bar labels.
+    void loadRomImage();
+    void saveRomImage();
+    void chooseEngineDefinition();
+    void uploadRom();
+    void toggleEmulator();
+    void exitProgram();
+    void showKeyboardHelp();
+    void showAbout();
+
+    // The keyboard help text, ten lines each ending in CR LF.
+    static std::string keyboardHelpText();
+
+    EditorState& state() { return state_; }
+    emulink::EmulatorLink& link() { return *link_; }
+    StatusWindow* statusWindow() const { return status_; }
+    MapGridPage* gridPage() const { return gridPage_; }
+    MapGrid* grid() const { return gridPage_->grid(); }
+    MapView3D* mapView() const { return map3d_; }
+    EmulatorSetupPage* setupPage() const { return setupPage_; }
+    const std::string& romFileName() const { return romFileName_; }
+    bool firstLoad() const { return firstLoad_; }
+    // True once the exit menu item or an answered close request has let the window close.
+    bool closingAccepted() const { return closingAccepted_; }
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void buildMenus();
+    void buildStatusBar();
+    void buildPages();
+    void startUp();
+    bool loadDefinition(const std::string& path);
+    void hideAllPages();
+    void showGridPage();
+    void drawView();
+    void onRomEditStarted();
+    void onRomEditFinished();
+    void shuntMap();
+    void takeLinkOffline();
+    void onlineChanged(bool online);
+    bool windowKey(QWidget* receiver, QKeyEvent* event);
+    void announceRomLayout();
+    Dialogs::Answer askSaveBeforeClosing();
+
+    QString programFolder_;
+    Dialogs& dialogs_;
+    EditorState state_;
+    StatusWindow* status_ = nullptr;
+    std::unique_ptr<emulink::EmulatorLink> link_;
+    std::unique_ptr<LinkWriteThrough> writeThrough_;
+
+    QTabBar* options_ = nullptr;
+    MapGridPage* gridPage_ = nullptr;
+    QWidget* view3dColumn_ = nullptr;
+    QLabel* label3d_ = nullptr;
+    MapView3D* map3d_ = nullptr;
+    AirflowMeterPage* afmPage_ = nullptr;
+    InjectorPage* injectorPage_ = nullptr;
+    LimiterPage* limiterPage_ = nullptr;
+    EmulatorSetupPage* setupPage_ = nullptr;
+
+    ClickLabel* statusEmulator_ = nullptr;
+    ClickLabel* statusEngine_ = nullptr;
+    QLabel* statusMap_ = nullptr;
+    ClickLabel* statusFilename_ = nullptr;
+    QLabel* statusHelp_ = nullptr;
+
+    std::string romFileName_;
+    bool firstLoad_ = true;
+    bool exitRequested_ = false;
+    bool closingAccepted_ = false;
+    bool switchingTab_ = false;
+    // The key event the window saw last, to let it pass on its way up to the parents.
+    const QEvent* previewEvent_ = nullptr;
+    QPointer<QWidget> previewReceiver_;
+    int previewKey_ = 0;
+};
+
+} // namespace vantrell

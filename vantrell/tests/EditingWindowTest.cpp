@@ -1,0 +1,447 @@
+// Editing the map grid in the main window with the keys a real keyboard sends, and the emulator setup
+// page, the write-through and the upload against two simulated boards in the test process.
+#include "EditorTestSupport.h"
+
+#include "vantrell/grid/CellEdit.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace vantrell {
+namespace {
+
+using testing::EditorRig;
+
+constexpr std::uint32_t kFuelHigh = 0x7000;
+constexpr std::uint32_t kIgnHigh = 0x7200;
+constexpr std::uint32_t kFuelFlow = 0x7410;
+
+void trigger(MainWindow& w, const char* name)
+{
+    auto* action = w.findChild<QAction*>(QString::fromLatin1(name));
+    ASSERT_NE(action, nullptr) << name;
+    action->trigger();
+}
+
+template <typename T = QWidget> T* child(MainWindow& w, const char* name)
+{
+    T* found = w.findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+}
+
+bool endsWith(const std::string& text, const std::string& tail)
+{
+    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+struct ShortWrite
+{
+    int id;
+    std::uint16_t wire;
+    std::vector<std::uint8_t> data;
+    bool operator==(const ShortWrite&) const = default;
+};
+
+// The short writes ('A' id 'w' N high low data C) among the frames the boards received.
+std::vector<ShortWrite> shortWrites(const boardsim::BoardBus& bus)
+{
+    std::vector<ShortWrite> writes;
+    for (const emulink::Bytes& f : bus.frameLog())
+        if (f.size() >= 7 && f[0] == 'A' && f[2] == 'w')
+            writes.push_back({f[1], static_cast<std::uint16_t>(f[4] << 8 | f[5]),
+                              std::vector<std::uint8_t>(f.begin() + 6, f.end() - 1)});
+    return writes;
+}
+
+int framesOf(const boardsim::BoardBus& bus, char command)
+{
+    int n = 0;
+    for (const emulink::Bytes& f : bus.frameLog())
+        n += f.size() > 2 && f[2] == static_cast<std::uint8_t>(command);
+    return n;
+}
+
+// Scan, straight layout, 16 bits, online.
+void goOnline(EditorRig& rig)
+{
+    MainWindow& w = *rig.window;
+    child<QPushButton>(w, "button_scan")->click();
+    child<QRadioButton>(w, "OptionRomStraight")->click();
+    child<QRadioButton>(w, "Option16bit")->click();
+    trigger(w, "menu_emulator_toggle");
+    ASSERT_TRUE(w.link().isOnline()) << rig.log();
+}
+
+// Selects grid rows top..bottom and columns left..right on the main fuel page.
+void select(MainWindow& w, int top, int left, int bottom, int right)
+{
+    w.grid()->setCurrentCell(top, left);
+    w.grid()->setRangeSelected(QTableWidgetSelectionRange(top, left, bottom, right), true);
+    ASSERT_EQ(w.grid()->savedSelection(), (CellBlock{top, left, bottom, right}));
+}
+
+class EditingWindow : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        rig.start();
+        w().showPage(1);
+    }
+    MainWindow& w() { return *rig.window; }
+    RomBuffer& rom() { return w().state().rom; }
+    // Puts b into the cell at grid (row, column) of the main fuel map and selects that cell alone.
+    void cell(std::uint32_t map, int row, int column, std::uint8_t b)
+    {
+        rom().set(map + 16 * (row - 1) + (column - 1), b);
+        w().grid()->fillGrid();
+        select(w(), row, column, row, column);
+    }
+    std::uint8_t at(std::uint32_t map, int row, int column)
+    {
+        return rom().at(map + 16 * (row - 1) + (column - 1));
+    }
+
+    EditorRig rig;
+};
+
+TEST_F(EditingWindow, KeysAsARealKeyboardSendsThem)
+{
+    MapGrid* grid = w().grid();
+    struct Case
+    {
+        std::uint8_t before;
+        int key;
+        Qt::KeyboardModifiers mods;
+        std::uint8_t after;
+    };
+    const Case cases[] = {
+        {0x05, Qt::Key_Minus, Qt::NoModifier, 0x04},
+        {0x05, Qt::Key_Underscore, Qt::ShiftModifier, 0xB5}, // Shift and the minus key
+        {0xFE, Qt::Key_Plus, Qt::ShiftModifier, 0xFF},       // Shift and the equals key
+        {0x7F, Qt::Key_Equal, Qt::NoModifier, 0x80},
+        {0x10, Qt::Key_F, Qt::NoModifier, 0xD0},
+        {0xD0, Qt::Key_F, Qt::NoModifier, 0x10},
+        {0x50, Qt::Key_F, Qt::ShiftModifier, 0xFF},
+        {0x85, Qt::Key_F, Qt::NoModifier, 0x00},
+        {0x20, Qt::Key_Plus, Qt::KeypadModifier, 0x20},                      // keypad +
+        {0x20, Qt::Key_Minus, Qt::KeypadModifier, 0x20},                     // keypad -
+        {0x20, Qt::Key_Plus, Qt::ShiftModifier | Qt::ControlModifier, 0x21}, // Shift not alone
+        {0x20, Qt::Key_Underscore, Qt::ShiftModifier | Qt::KeypadModifier, 0x20},
+        {0x20, Qt::Key_A, Qt::NoModifier, 0x20},
+    };
+    for (const Case& c : cases) {
+        cell(kFuelHigh, 4, 6, c.before);
+        QTest::keyClick(grid, static_cast<Qt::Key>(c.key), c.mods);
+        EXPECT_EQ(at(kFuelHigh, 4, 6), c.after) << std::hex << int(c.before) << " key " << c.key;
+        const Rgb colour = editCellColour(MapKind::Fuel, c.after);
+        EXPECT_EQ(grid->item(4, 6)->background().color(), QColor(colour.r, colour.g, colour.b));
+    }
+    EXPECT_EQ(grid->item(4, 6)->text(), "32");
+
+    w().showPage(2);
+    select(w(), 2, 2, 2, 2);
+    cell(kIgnHigh, 2, 2, 0x00);
+    QTest::keyClick(grid, Qt::Key_Minus);
+    EXPECT_EQ(at(kIgnHigh, 2, 2), 127);
+    cell(kIgnHigh, 2, 2, 0x20);
+    QTest::keyClick(grid, Qt::Key_F);
+    EXPECT_EQ(at(kIgnHigh, 2, 2), 0xA0);
+    EXPECT_EQ(grid->item(2, 2)->text(), "32");
+    EXPECT_EQ(grid->item(2, 2)->background().color(), QColor(0, 0, 255));
+}
+
+TEST_F(EditingWindow, HeldKeyEditsOnceOnItsRealRelease)
+{
+    cell(kFuelHigh, 2, 2, 0x10);
+    QTest::keyEvent(QTest::Press, w().grid(), Qt::Key_Equal);
+    QKeyEvent repeatRelease(QEvent::KeyRelease, Qt::Key_Equal, Qt::NoModifier, "=", true);
+    QApplication::sendEvent(w().grid(), &repeatRelease);
+    QTest::keyEvent(QTest::Release, w().grid(), Qt::Key_Equal);
+    EXPECT_EQ(at(kFuelHigh, 2, 2), 0x11);
+}
+
+TEST_F(EditingWindow, LoadAxisKeysStepTheLeftColumnAndWaitForASelection)
+{
+    MapGrid* grid = w().grid();
+    // Nothing has been selected since start-up: the saved left column is 0 and [ ] do nothing.
+    ASSERT_EQ(grid->savedSelection().left, 0);
+    const std::vector<std::uint8_t> before = rom().bytes();
+    QTest::keyClick(grid, Qt::Key_BracketRight);
+    QTest::keyClick(grid, Qt::Key_BracketLeft);
+    EXPECT_EQ(rom().bytes(), before);
+
+    select(w(), 5, 3, 7, 6);
+    rom().set(kFuelFlow + 2, 255);
+    QTest::keyClick(grid, Qt::Key_BracketRight);
+    EXPECT_EQ(rom().at(kFuelFlow + 2), 0);
+    EXPECT_EQ(grid->item(0, 3)->text(), " 0");
+    rom().set(kFuelFlow + 2, 0);
+    QTest::keyClick(grid, Qt::Key_BraceLeft, Qt::ShiftModifier);
+    EXPECT_EQ(rom().at(kFuelFlow + 2), 255);
+    EXPECT_EQ(grid->item(0, 3)->text(), " 255");
+    // The axis is shared with the knock map.
+    w().showPage(3);
+    EXPECT_EQ(grid->item(0, 3)->text(), " 255");
+}
+
+TEST_F(EditingWindow, Timer1TicksFirstAfterTwoSecondsThenAfterTwentyMilliseconds)
+{
+    MapGrid* grid = w().grid();
+    EXPECT_TRUE(grid->timer1().isSingleShot());
+    EXPECT_EQ(grid->timer1().interval(), 2000);
+    QSignalSpy saved(grid, &MapGrid::selectionSaved);
+    grid->selectionTick();
+    EXPECT_EQ(grid->timer1().interval(), 20);
+    EXPECT_FALSE(grid->timer1().isActive());
+    // The first tick saves the current cell, so [ and ] work from then on.
+    EXPECT_EQ(grid->savedSelection(), (CellBlock{1, 1, 1, 1}));
+    EXPECT_EQ(saved.count(), 1);
+    grid->selectionTick(); // unchanged selection: no redraw asked
+    EXPECT_EQ(saved.count(), 1);
+    QTest::keyClick(grid, Qt::Key_A);
+    EXPECT_TRUE(grid->timer1().isActive());
+}
+
+TEST_F(EditingWindow, BlockPlusOnlineSendsTwelveShortWritesToEachBoardInRowOrder)
+{
+    goOnline(rig);
+    EXPECT_EQ(child<QLabel>(w(), "status_emulator")->text(), "Emulator : ACTIVE");
+    w().showPage(1);
+    select(w(), 3, 5, 5, 8); // 3 rows by 4 columns
+    const std::vector<std::uint8_t> before = rom().bytes();
+    rig.bus.clearFrameLog();
+    QTest::keyClick(w().grid(), Qt::Key_Equal);
+
+    std::vector<ShortWrite> expected;
+    for (int row = 3; row <= 5; ++row)
+        for (int column = 5; column <= 8; ++column) {
+            const std::uint32_t address = kFuelHigh + 16 * (row - 1) + (column - 1);
+            const std::uint8_t b = editedCell(MapKind::Fuel, before[address], EditKey::Plus, false);
+            EXPECT_EQ(rom().at(address), b);
+            for (int id : {1, 2})
+                expected.push_back({id, static_cast<std::uint16_t>(address), {b}});
+        }
+    EXPECT_EQ(shortWrites(rig.bus), expected);
+    for (const auto& board : rig.bus.boards())
+        for (const ShortWrite& write : expected)
+            EXPECT_EQ(board.memory[write.wire], write.data[0]);
+
+    // Releasing an arrow key sends every selected byte again, unchanged.
+    rig.bus.clearFrameLog();
+    const std::vector<std::uint8_t> after = rom().bytes();
+    QTest::keyRelease(w().grid(), Qt::Key_Right);
+    EXPECT_EQ(shortWrites(rig.bus), expected);
+    EXPECT_EQ(rom().bytes(), after);
+
+    // The load axis step sends exactly its one byte to both boards.
+    rig.bus.clearFrameLog();
+    QTest::keyClick(w().grid(), Qt::Key_BracketRight);
+    const std::uint8_t axis = rom().at(kFuelFlow + 4);
+    EXPECT_EQ(shortWrites(rig.bus),
+              (std::vector<ShortWrite>{{1, kFuelFlow + 4, {axis}}, {2, kFuelFlow + 4, {axis}}}));
+}
+
+TEST_F(EditingWindow, OfflineEditSendsNothingUntilTheUpload)
+{
+    goOnline(rig);
+    trigger(w(), "menu_emulator_toggle"); // offline again
+    EXPECT_FALSE(w().link().isOnline());
+    EXPECT_EQ(child<QLabel>(w(), "status_emulator")->text(), "Emulator : INACTIVE");
+    w().showPage(1);
+    select(w(), 2, 2, 3, 3);
+    rig.bus.clearFrameLog();
+    QTest::keyClick(w().grid(), Qt::Key_Equal, Qt::ShiftModifier);
+    EXPECT_TRUE(rig.bus.frameLog().empty());
+
+    trigger(w(), "menu_emulator_toggle"); // online: the search sends only version requests
+    ASSERT_TRUE(w().link().isOnline());
+    EXPECT_TRUE(shortWrites(rig.bus).empty());
+    const std::uint32_t edited = kFuelHigh + 16 + 1;
+    EXPECT_NE(rig.bus.boards()[0].memory[edited], rom().at(edited));
+
+    rig.bus.clearFrameLog();
+    trigger(w(), "menu_emulator_upload");
+    EXPECT_EQ(framesOf(rig.bus, 'X'), 2 * 128);
+    // Chunk k goes to board 1, then board 2, before chunk k + 1.
+    const auto& frames = rig.bus.frameLog();
+    ASSERT_GE(frames.size(), 4u);
+    EXPECT_EQ(frames[0][1], 1);
+    EXPECT_EQ(frames[1][1], 2);
+    EXPECT_EQ(frames[1][4], 0x00);
+    EXPECT_EQ(frames[2][4], 0x01);
+    for (const auto& board : rig.bus.boards())
+        EXPECT_TRUE(std::equal(rom().bytes().begin(), rom().bytes().end(), board.memory.begin()));
+    EXPECT_EQ(rig.dialogs.beeps, 1);
+    EXPECT_TRUE(endsWith(rig.log(), "buffer moved to emulator successfully\r\n"));
+    EXPECT_EQ(child<QProgressBar>(w(), "progress")->value(), 0);
+}
+
+TEST_F(EditingWindow, UploadToTheTopOfALargerBoardFollowsItsCapacity)
+{
+    EditorRig big({{1, 1, 2, 0x10000}});
+    big.folder.write("config/emulator.ini", "[init]\n");
+    big.start();
+    MainWindow& win = *big.window;
+    child<QPushButton>(win, "button_scan")->click();
+    child<QRadioButton>(win, "OptionRomStraight")->click();
+    child<QRadioButton>(win, "Option8bit")->click();
+    big.dialogs.openAnswers.push_back(big.folder.file("data/demo.bin"));
+    trigger(win, "menu_file_load");
+    trigger(win, "menu_emulator_toggle");
+    ASSERT_TRUE(win.link().isOnline()) << big.log();
+    EXPECT_NE(big.log().find("27c512 eprom size"), std::string::npos);
+    EXPECT_EQ(win.link().emulatorOffset(), 0x10000 - 0x8000);
+    trigger(win, "menu_emulator_upload");
+    const auto& memory = big.bus.boards()[0].memory;
+    EXPECT_TRUE(
+        std::equal(win.state().rom.bytes().begin(), win.state().rom.bytes().end(), memory.begin() + 0x8000));
+}
+
+TEST_F(EditingWindow, UploadWhileOfflineSendsNothing)
+{
+    trigger(w(), "menu_emulator_upload");
+    EXPECT_TRUE(endsWith(rig.log(), "Emulator disabled - cannot upload to emulator\r\n"));
+    EXPECT_TRUE(rig.bus.frameLog().empty());
+    EXPECT_EQ(rig.dialogs.beeps, 0);
+}
+
+TEST_F(EditingWindow, SetupPageRules)
+{
+    MainWindow& win = w();
+    win.showPage(8);
+    auto* bits8 = child<QRadioButton>(win, "Option8bit");
+    auto* bits16 = child<QRadioButton>(win, "Option16bit");
+    // Before a scan the bus-width options clear themselves and the toggle refuses.
+    bits16->click();
+    EXPECT_FALSE(bits8->isChecked());
+    EXPECT_FALSE(bits16->isChecked());
+    EXPECT_EQ(win.setupPage()->settings().emulator_bits, 0);
+    QTest::mouseClick(child(win, "status_emulator"), Qt::LeftButton);
+    EXPECT_TRUE(endsWith(rig.log(), std::string(kSettingsIncomplete) + "\r\n"));
+    EXPECT_FALSE(win.link().isOnline());
+
+    // The port box takes numbers and port names; anything else becomes 1.
+    auto* box = child<QLineEdit>(win, "TextComport");
+    box->setText("abc");
+    emit box->editingFinished();
+    EXPECT_EQ(box->text(), "1");
+    box->setText("/dev/ttyUSB0");
+    emit box->editingFinished();
+    EXPECT_EQ(box->text(), "/dev/ttyUSB0");
+    EXPECT_EQ(win.setupPage()->portName(), "/dev/ttyUSB0");
+    box->setText("1");
+
+    child<QPushButton>(win, "button_scan")->click();
+    EXPECT_EQ(child<QLineEdit>(win, "TextEmulatorsFound")->text(), "2");
+    EXPECT_EQ(win.setupPage()->settings().emulator_count, 2);
+    EXPECT_NE(rig.log().find("Found  2 emulators\r\nEmulator ID  1\r\nEmulator ID  2\r\n"), std::string::npos)
+        << rig.log();
+
+    // Boards found but not configured: no ROM image may be loaded.
+    trigger(win, "menu_file_load");
+    EXPECT_TRUE(
+        endsWith(rig.log(), "You need to go to the Pellory screen and configure things first...\r\n"));
+    EXPECT_TRUE(rig.dialogs.opens.empty());
+
+    win.setupPage()->settings().emulator_count = 1;
+    bits16->click();
+    EXPECT_TRUE(bits8->isChecked());
+    EXPECT_EQ(win.setupPage()->settings().emulator_bits, 8);
+    child<QRadioButton>(win, "OptionRomOddEven")->click();
+    child<QRadioButton>(win, "OptionPullLow")->click();
+    EXPECT_EQ(win.setupPage()->settings().emulator_rom, 2);
+    EXPECT_EQ(win.setupPage()->settings().emulator_resistor, 1);
+
+    rig.dialogs.openAnswers.push_back(rig.folder.file("data/demo.bin"));
+    trigger(win, "menu_file_load");
+    EXPECT_TRUE(endsWith(rig.log(), "compiling rom buffers - odd/even format with no wasted bytes\r\n"));
+    EXPECT_EQ(child<QProgressBar>(win, "progress")->value(), 0);
+}
+
+TEST_F(EditingWindow, LoadWhileOnlineRemindsOfTheUploadAndClosingTakesTheLinkOffline)
+{
+    goOnline(rig);
+    rig.dialogs.openAnswers.push_back(rig.folder.file("data/demo.bin"));
+    trigger(w(), "menu_file_load");
+    EXPECT_TRUE(endsWith(rig.log(),
+                         "compiling rom buffers - 'straight copy' roms - identical rom image in both "
+                         "emulators\r\nDont forget to upload the rom to the emulator if you havnt "
+                         "already\r\n"))
+        << rig.log();
+    rig.dialogs.questionAnswers = {Dialogs::Answer::Cancel};
+    w().close();
+    EXPECT_FALSE(w().closingAccepted());
+    EXPECT_FALSE(w().link().isOnline());
+    EXPECT_FALSE(rig.port.isOpen());
+    EXPECT_FALSE(rig.port.dtr());
+    EXPECT_EQ(child<QLabel>(w(), "status_emulator")->text(), "Emulator : INACTIVE");
+}
+
+TEST_F(EditingWindow, WindowKeysSkipTextBoxesAndLetTheGridMoveItsCursor)
+{
+    cell(kFuelHigh, 3, 3, 0x10);
+    QTest::keyClick(w().grid(), Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(w().grid()->savedSelection(), (CellBlock{3, 3, 4, 3}));
+    EXPECT_EQ(at(kFuelHigh, 3, 3), 0x10);
+    // An S typed into the port box is text.
+    w().showPage(8);
+    auto* box = child<QLineEdit>(w(), "TextComport");
+    box->setFocus();
+    QTest::keyClicks(box, "COMS");
+    EXPECT_TRUE(rig.dialogs.saves.empty());
+}
+
+} // namespace
+} // namespace vantrell
+
+namespace vantrell {
+namespace {
+
+// A write asked for from inside another exchange's wait (a timer or line event) is held until the link
+// is free, so the two never share the wire.
+TEST(LinkWriteThroughAdapter, WriteDuringAWaitIsSentAfterTheExchange)
+{
+    boardsim::BoardBus bus({{1, 1, 2, 0x8000}});
+    emulink::FakeClock clock;
+    emulink::InProcessPort port(bus, clock);
+    common::StatusLines status;
+    emulink::EmulatorLink link(port, clock, status);
+    link.setRomSize(0x8000);
+    link.setPortName("1");
+    link.setFoundEmulators({1, 0}, 1);
+    ASSERT_TRUE(link.goOnline());
+    LinkWriteThrough adapter(link);
+
+    const std::uint8_t byte = 0x5A;
+    bool askedWhileBusy = false;
+    clock.callAt(clock.now(), &adapter, [&] {
+        askedWhileBusy = link.isBusy();
+        adapter.writeThrough(0x1234, std::span<const std::uint8_t>(&byte, 1));
+    });
+    bus.clearFrameLog();
+    const std::vector<std::uint8_t> rom(0x8000, 0x11);
+    EXPECT_TRUE(link.upload(rom).complete);
+    EXPECT_TRUE(askedWhileBusy);
+    EXPECT_EQ(adapter.heldWrites(), 1u);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return adapter.heldWrites() == 0; }, 2000));
+
+    const auto& frames = bus.frameLog();
+    ASSERT_EQ(frames.size(), 129u);
+    for (std::size_t i = 0; i < 128; ++i)
+        EXPECT_EQ(frames[i][2], 'X');
+    EXPECT_EQ(frames[128][2], 'w');
+    EXPECT_EQ(bus.boards()[0].memory[0x1234], 0x5A);
+}
+
+} // namespace
+} // namespace vantrell

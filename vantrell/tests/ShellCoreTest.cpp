@@ -1,0 +1,181 @@
+#include "vantrell/grid/DisplayOptions.h"
+#include "vantrell/grid/GridEditing.h"
+#include "vantrell/link/EmulatorSettings.h"
+#include "vantrell/shell/ProgramPaths.h"
+
+#include "common/StatusSink.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace vantrell {
+namespace {
+
+TEST(DisplayOptions, ConversionIsRememberedAcrossAnIgnitionPage)
+{
+    DisplayOptions o;
+    o.selected = 3; // a/f ratio on "Fuel Main"
+    o.leavePage();  // to "Ignition Main"
+    EXPECT_EQ(o.mode(), DisplayMode::Data);
+    EXPECT_EQ(o.remembered, 3);
+    o.leavePage(); // to "Fuel Knock"
+    o.enterFuelPage();
+    EXPECT_EQ(o.mode(), DisplayMode::AfRatio);
+}
+
+TEST(DisplayOptions, RawDataStaysUntilAFuelPageBringsTheRememberedModeBack)
+{
+    DisplayOptions o;
+    o.selected = 4;
+    o.leavePage();  // remembers 4, shows data
+    o.selected = 6; // raw data chosen on an ignition page
+    o.leavePage();
+    EXPECT_EQ(o.mode(), DisplayMode::Raw);
+    EXPECT_EQ(o.remembered, 4);
+    o.enterFuelPage();
+    EXPECT_EQ(o.mode(), DisplayMode::DutyCycle);
+}
+
+TEST(DisplayOptions, RawDataWithNothingRememberedStaysOnFuelPages)
+{
+    DisplayOptions o;
+    o.selected = 6;
+    o.leavePage();
+    o.enterFuelPage();
+    EXPECT_EQ(o.mode(), DisplayMode::Raw);
+    o.selected = 0; // nothing selected shows data
+    EXPECT_EQ(o.mode(), DisplayMode::Data);
+}
+
+TEST(EmulatorSettings, BusWidthFollowsTheBoardCount)
+{
+    EmulatorSettings s;
+    EXPECT_EQ(s.chooseBits(8), 0); // no scan yet
+    EXPECT_EQ(s.chooseBits(16), 0);
+    s.emulator_count = 1;
+    EXPECT_EQ(s.chooseBits(16), 8); // 16 bits need two boards
+    EXPECT_EQ(s.chooseBits(8), 8);
+    s.emulator_count = 2;
+    EXPECT_EQ(s.chooseBits(16), 16);
+    EXPECT_EQ(s.emulator_bits, 16);
+}
+
+TEST(EmulatorSettings, OnlineAndRomLoadNeedTheOptions)
+{
+    EmulatorSettings s;
+    EXPECT_FALSE(s.readyForOnline());
+    EXPECT_TRUE(s.romLoadAllowed()); // no board found: offline editing
+    s.emulator_count = 2;
+    EXPECT_FALSE(s.romLoadAllowed());
+    s.emulator_rom = 2;
+    EXPECT_FALSE(s.romLoadAllowed());
+    s.chooseBits(16);
+    EXPECT_TRUE(s.romLoadAllowed());
+    EXPECT_TRUE(s.readyForOnline());
+    s.reset();
+    EXPECT_EQ(s.emulator_count, 0);
+    EXPECT_EQ(s.emulator_bits, 0);
+}
+
+TEST(EmulatorSettings, EachLayoutHasItsAnnouncement)
+{
+    EXPECT_EQ(romLayoutAnnouncement(0), "No emulators connected - so ofline editing of rom only :)");
+    EXPECT_EQ(romLayoutAnnouncement(2), "compiling rom buffers - odd/even format with no wasted bytes");
+    EXPECT_NE(romLayoutAnnouncement(3), romLayoutAnnouncement(4));
+    EXPECT_EQ(romLayoutAnnouncement(5), "");
+    EXPECT_EQ(romLayoutProgress(0), AnnouncementProgress::Untouched);
+    EXPECT_EQ(romLayoutProgress(1), AnnouncementProgress::Reset);
+    EXPECT_EQ(romLayoutProgress(4), AnnouncementProgress::Sweep);
+}
+
+TEST(ProgramPaths, RememberedPathsAreTakenFromTheProgramFolderWhenRelative)
+{
+    EXPECT_EQ(resolveRememberedPath("data\\demo.bin", "/opt/t"), "/opt/t/data/demo.bin");
+    EXPECT_EQ(resolveRememberedPath("data\\demo.bin", "/opt/t/"), "/opt/t/data/demo.bin");
+    EXPECT_EQ(resolveRememberedPath("/home/u/rom.bin", "/opt/t"), "/home/u/rom.bin");
+    EXPECT_EQ(resolveRememberedPath("C:\\roms\\a.bin", "/opt/t"), "C:/roms/a.bin");
+    EXPECT_EQ(resolveRememberedPath("unknown value", "/opt/t"), "unknown value");
+    EXPECT_EQ(resolveRememberedPath("", "/opt/t"), "");
+}
+
+class GridEditingTest : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        path_ = ::testing::TempDir() + "/grid-editing.ini";
+        std::ofstream(path_)
+            << "[initialisation]\ninjectorsize=370\ncyl=6\nromsize=4096\n"
+               "[address locations]\nfuelhighmap=&h100\nfuellowmap=&h200\nignhighmap=&h300\n"
+               "ignlowmap=&h400\nfuelrev=&h500\nfuelflow=&h510\nignrev=&h520\nignflow=&h530\n";
+        ASSERT_TRUE(state.loadDefinition(path_, status));
+    }
+    EditorState state;
+    common::StatusLines status;
+    std::string path_;
+};
+
+TEST_F(GridEditingTest, EditChangesTheCellShownAtTheGridPosition)
+{
+    state.rom.set(0x100 + 16 * 2 + 3, 0x05);
+    auto change = editCell(state, DisplayMode::Data, 3, 4, EditKey::Minus, true);
+    ASSERT_TRUE(change);
+    EXPECT_EQ(change->address, 0x100u + 16 * 2 + 3);
+    EXPECT_EQ(change->byte, 0xB5);
+    EXPECT_EQ(state.rom.at(change->address), 0xB5);
+    EXPECT_EQ(change->look.text, "-11");
+    EXPECT_EQ(change->look.background, kDarkBlue);
+}
+
+TEST_F(GridEditingTest, HeaderCoordinatesCountAsTheFirstMapRowAndColumn)
+{
+    auto change = editCell(state, DisplayMode::Raw, 0, 0, EditKey::Plus, false);
+    ASSERT_TRUE(change);
+    EXPECT_EQ(change->address, 0x100u);
+    EXPECT_EQ(change->gridRow, 1);
+    EXPECT_EQ(change->gridColumn, 1);
+    EXPECT_EQ(change->look.text, "1");
+}
+
+TEST_F(GridEditingTest, IgnitionMapEditUsesItsOwnAddressAndRamp)
+{
+    state.currentMap = MapKey::IgnLow;
+    state.rom.set(0x400, 0x20);
+    auto change = editCell(state, DisplayMode::AfRatio, 1, 1, EditKey::Flag, false);
+    ASSERT_TRUE(change);
+    EXPECT_EQ(change->byte, 0xA0);
+    EXPECT_EQ(change->look.text, "32"); // ignition cells show data values in every mode but raw
+    EXPECT_EQ(change->look.background, kLightBlue);
+}
+
+TEST_F(GridEditingTest, LoadAxisStepWrapsAndNeedsAMapColumn)
+{
+    state.rom.set(0x510 + 2, 255);
+    auto up = stepLoadAxis(state, 3, +1);
+    ASSERT_TRUE(up);
+    EXPECT_EQ(up->address, 0x512u);
+    EXPECT_EQ(up->byte, 0);
+    auto down = stepLoadAxis(state, 3, -1);
+    EXPECT_EQ(down->byte, 255);
+    EXPECT_FALSE(stepLoadAxis(state, 0, 1));
+    state.currentMap = MapKey::IgnHigh;
+    EXPECT_EQ(stepLoadAxis(state, 16, 1)->address, 0x530u + 15);
+}
+
+TEST(GridEditing, WithoutADefinitionNothingIsEdited)
+{
+    EditorState state;
+    EXPECT_FALSE(editCell(state, DisplayMode::Data, 1, 1, EditKey::Plus, false));
+    EXPECT_FALSE(stepLoadAxis(state, 1, 1));
+    EXPECT_EQ(state.rom.size(), 0u);
+}
+
+TEST(CellBlock, CornersInAnyOrderGiveTheSameBlock)
+{
+    EXPECT_EQ(CellBlock::ordered(5, 4, 3, 2), (CellBlock{3, 2, 5, 4}));
+    EXPECT_EQ(CellBlock::ordered(3, 2, 5, 4), (CellBlock{3, 2, 5, 4}));
+}
+
+} // namespace
+} // namespace vantrell

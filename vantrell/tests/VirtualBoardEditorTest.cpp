@@ -1,0 +1,224 @@
+// The editor against the real virtual-board program over a pseudo-terminal, through the Qt serial port
+// and the real clock: edits written through while online, uploads, and a model-based run of random
+// operations after which the boards hold exactly what the editor sent them.
+#include "EditorTestSupport.h"
+
+#include "emulink/QtSerialPort.h"
+#include "emulink/SteadyClock.h"
+#include "testsupport/VirtualBoard.h"
+
+#include <QAction>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace vantrell {
+namespace {
+
+using testing::ProgramFolder;
+using testing::TestDialogs;
+
+constexpr std::uint32_t kMaps[4] = {0x7000, 0x7200, 0x7100, 0x7300}; // by tab 1..4
+constexpr std::uint32_t kFuelFlow = 0x7410;
+constexpr std::uint32_t kIgnFlow = 0x7430;
+
+void trigger(MainWindow& w, const char* name)
+{
+    auto* action = w.findChild<QAction*>(QString::fromLatin1(name));
+    ASSERT_NE(action, nullptr) << name;
+    action->trigger();
+}
+
+class VirtualBoardEditor : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        board = std::make_unique<testsupport::VirtualBoard>(QStringList{"--boards", "1,2", "--size", "27c256",
+                                                                        "--no-pacing", "--program-folder",
+                                                                        folder.path(), "--port-number", "1"});
+        ASSERT_TRUE(board->start()) << board->errorText().toStdString();
+        window = std::make_unique<MainWindow>(folder.path(), dialogs, port, clock);
+        window->showPage(1);
+    }
+    void TearDown() override
+    {
+        window.reset();
+        if (board)
+            board->quit();
+    }
+
+    // Online without the scan's three-second pause: the found list and the options are set as a scan
+    // and the setup page would set them. The online search asks board 1 over the line.
+    void goOnline()
+    {
+        window->link().setFoundEmulators({1, 2}, 2);
+        EmulatorSettings& s = window->setupPage()->settings();
+        s.emulator_count = 2;
+        s.emulator_rom = 1;
+        s.emulator_bits = 16;
+        trigger(*window, "menu_emulator_toggle");
+        ASSERT_TRUE(window->link().isOnline()) << window->statusWindow()->log().text();
+    }
+
+    std::vector<std::vector<std::uint8_t>> shortWrites()
+    {
+        std::vector<std::vector<std::uint8_t>> writes;
+        const auto frames = board->frames();
+        EXPECT_TRUE(frames);
+        for (const auto& f : frames.value_or(std::vector<std::vector<std::uint8_t>>{}))
+            if (f.size() >= 7 && f[2] == 'w')
+                writes.push_back(f);
+        return writes;
+    }
+
+    void select(int top, int left, int bottom, int right)
+    {
+        window->grid()->clearSelection();
+        window->grid()->setCurrentCell(top, left);
+        window->grid()->setRangeSelected(QTableWidgetSelectionRange(top, left, bottom, right), true);
+    }
+
+    const RomBuffer& rom() const { return window->state().rom; }
+
+    ProgramFolder folder;
+    TestDialogs dialogs;
+    emulink::QtSerialPort port;
+    emulink::SteadyClock clock;
+    std::unique_ptr<testsupport::VirtualBoard> board;
+    std::unique_ptr<MainWindow> window;
+};
+
+TEST_F(VirtualBoardEditor, BlockPlusSendsTwelveShortWritesToEachBoardInRowOrder)
+{
+    goOnline();
+    window->showPage(1);
+    select(3, 5, 5, 8);
+    board->frames(); // forget the search
+    QTest::keyClick(window->grid(), Qt::Key_Equal);
+    const auto writes = shortWrites();
+    ASSERT_EQ(writes.size(), 24u);
+    std::size_t i = 0;
+    for (int row = 3; row <= 5; ++row)
+        for (int column = 5; column <= 8; ++column) {
+            const std::uint32_t address = kMaps[0] + 16 * (row - 1) + (column - 1);
+            for (int id : {1, 2}) {
+                const auto& f = writes[i++];
+                EXPECT_EQ(f[1], id);
+                EXPECT_EQ(f[3], 1);
+                EXPECT_EQ((f[4] << 8) | f[5], static_cast<int>(address)); // 27C256: offset 0
+                EXPECT_EQ(f[6], rom().at(address));
+            }
+        }
+    for (int id : {1, 2}) {
+        const auto memory = board->memory(id);
+        ASSERT_TRUE(memory);
+        for (int row = 3; row <= 5; ++row)
+            for (int column = 5; column <= 8; ++column) {
+                const std::uint32_t address = kMaps[0] + 16 * (row - 1) + (column - 1);
+                EXPECT_EQ((*memory)[address], rom().at(address));
+            }
+    }
+}
+
+TEST_F(VirtualBoardEditor, OfflineEditSendsNothingAndTheUploadMakesBothBoardsEqual)
+{
+    select(2, 2, 4, 4);
+    QTest::keyClick(window->grid(), Qt::Key_F);
+    goOnline();
+    board->frames();
+    trigger(*window, "menu_emulator_upload");
+    EXPECT_NE(window->statusWindow()->log().text().find("buffer moved to emulator successfully"),
+              std::string::npos);
+    for (int id : {1, 2}) {
+        const auto memory = board->memory(id);
+        ASSERT_TRUE(memory);
+        EXPECT_EQ(*memory, rom().bytes()) << "board " << id;
+    }
+}
+
+// Random cell keys on random blocks and maps, load axis steps, going offline and online, uploads.
+// The model: what each board should hold, changed only by what an online operation sends.
+TEST_F(VirtualBoardEditor, RandomOperationsLeaveTheBoardsAsTheModelSays)
+{
+    std::mt19937 random(20261207);
+    auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    goOnline();
+    trigger(*window, "menu_emulator_upload");
+    std::vector<std::uint8_t> expected = rom().bytes();
+    bool online = true;
+    int toggles = 0;
+    int onlineEdits = 0, offlineEdits = 0;
+
+    auto checkBoards = [&](int step) {
+        for (int id : {1, 2}) {
+            const auto memory = board->memory(id);
+            ASSERT_TRUE(memory);
+            ASSERT_EQ(*memory, expected) << "board " << id << " after step " << step;
+        }
+    };
+
+    const std::pair<int, Qt::KeyboardModifiers> keys[] = {
+        {Qt::Key_Equal, Qt::NoModifier},
+        {Qt::Key_Plus, Qt::ShiftModifier},
+        {Qt::Key_Minus, Qt::NoModifier},
+        {Qt::Key_Underscore, Qt::ShiftModifier},
+        {Qt::Key_F, Qt::NoModifier},
+        {Qt::Key_A, Qt::NoModifier},
+        {Qt::Key_Plus, Qt::KeypadModifier},
+        {Qt::Key_BracketLeft, Qt::NoModifier},
+        {Qt::Key_BracketRight, Qt::NoModifier},
+    };
+    for (int step = 0; step < 300; ++step) {
+        const int what = pick(0, 99);
+        if (what < 3 && toggles < 4) {
+            trigger(*window, "menu_emulator_toggle");
+            online = window->link().isOnline();
+            ++toggles;
+            continue;
+        }
+        if (what < 6) {
+            trigger(*window, "menu_emulator_upload");
+            if (online)
+                expected = rom().bytes();
+            continue;
+        }
+        const int tab = pick(1, 4);
+        if (window->currentTab() != tab)
+            window->showPage(tab);
+        const int top = pick(1, 16), left = pick(1, 16);
+        const int bottom = std::min(16, top + pick(0, 3)), right = std::min(16, left + pick(0, 3));
+        select(top, left, bottom, right);
+        const auto& [key, mods] = keys[pick(0, 8)];
+        QTest::keyClick(window->grid(), static_cast<Qt::Key>(key), mods);
+        ++(online ? onlineEdits : offlineEdits);
+        if (online) {
+            if (key == Qt::Key_BracketLeft || key == Qt::Key_BracketRight) {
+                const std::uint32_t axis = (tab == 1 || tab == 3 ? kFuelFlow : kIgnFlow) + (left - 1);
+                expected[axis] = rom().at(axis);
+            } else {
+                for (int r = top; r <= bottom; ++r)
+                    for (int c = left; c <= right; ++c) {
+                        const std::uint32_t a = kMaps[tab - 1] + 16 * (r - 1) + (c - 1);
+                        expected[a] = rom().at(a);
+                    }
+            }
+        }
+        if (online && step % 50 == 0)
+            checkBoards(step);
+    }
+    checkBoards(300);
+    EXPECT_GT(onlineEdits, 50);
+    EXPECT_GT(offlineEdits, 10);
+    if (!online)
+        trigger(*window, "menu_emulator_toggle");
+    ASSERT_TRUE(window->link().isOnline());
+    trigger(*window, "menu_emulator_upload");
+    expected = rom().bytes();
+    checkBoards(301);
+}
+
+} // namespace
+} // namespace vantrell
