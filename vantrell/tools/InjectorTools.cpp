@@ -80,6 +80,10 @@ ResizeResult resizeInjectors(EditorState& state, const std::string& newSizeText,
                                 common::numberText(state.def.injectorsize) + " is not a positive number");
         return result;
     }
+    if (!std::isfinite(static_cast<double>(state.def.injectorsize) / n)) {
+        status.appendStatusLine(refused + "the new injector size \"" + newSizeText + "\" is too small");
+        return result;
+    }
     const EngineDefinition& def = state.def;
     // Every place the resize writes must lie inside the ROM before anything changes.
     const std::vector<Table> tables = {
@@ -148,6 +152,17 @@ bool trimInjectors(EditorState& state, const std::string& kText, const std::stri
                    common::StatusSink& status, WriteThrough& link)
 {
     const std::string refused = "Injector trim refused: ";
+    // The places first: a field showing "-" for a place outside the ROM is refused for that reason.
+    const auto kAddress = tableAddress(state, state.def.kval, 2);
+    if (!kAddress) {
+        status.appendStatusLine(refused + outsideRomText("kval", state.def.kval));
+        return false;
+    }
+    const auto nullAddress = tableAddress(state, state.def.injnulltime, 1);
+    if (!nullAddress) {
+        status.appendStatusLine(refused + outsideRomText("injnulltime", state.def.injnulltime));
+        return false;
+    }
     const auto k = common::parseHex(kText, 0xFFFF);
     if (!k) {
         status.appendStatusLine(refused + "the K value \"" + kText +
@@ -158,16 +173,6 @@ bool trimInjectors(EditorState& state, const std::string& kText, const std::stri
     if (!n) {
         status.appendStatusLine(refused + "the null time \"" + nullText +
                                 "\" is not a hexadecimal number from 0 to FF");
-        return false;
-    }
-    const auto kAddress = tableAddress(state, state.def.kval, 2);
-    if (!kAddress) {
-        status.appendStatusLine(refused + outsideRomText("kval", state.def.kval));
-        return false;
-    }
-    const auto nullAddress = tableAddress(state, state.def.injnulltime, 1);
-    if (!nullAddress) {
-        status.appendStatusLine(refused + outsideRomText("injnulltime", state.def.injnulltime));
         return false;
     }
     state.rom.set(*kAddress, static_cast<std::uint8_t>(*k / 256));

@@ -83,9 +83,13 @@ void LimiterPage::openPage()
     raise();
 }
 
-LimiterKey LimiterPage::limiterKeyOf(int qtKey, Qt::KeyboardModifiers modifiers)
+LimiterKey LimiterPage::limiterKeyOf(int qtKey, Qt::KeyboardModifiers modifiers, quint32 windowsVirtualKey)
 {
-    // The keypad's plus and minus are other keys, as they have always been.
+    if (windowsVirtualKey == 187)
+        return LimiterKey::Plus;
+    if (windowsVirtualKey == 189)
+        return LimiterKey::Minus;
+    // Only the main keyboard's plus and minus keys step a limit; the keypad's are other keys.
     if (modifiers & Qt::KeypadModifier)
         return LimiterKey::Other;
     switch (qtKey) {
@@ -105,14 +109,19 @@ bool LimiterPage::eventFilter(QObject* watched, QEvent* event)
     if (event->type() != QEvent::KeyRelease)
         return QGroupBox::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
-    // A held key releases once, as it did on the original keyboard handling; repeats are not releases.
+    // A held key steps once, when it is let go: auto-repeated releases are not real releases.
     if (key->isAutoRepeat())
         return false;
     auto* table = qobject_cast<QTableWidget*>(watched);
     if (!table || table->columnCount() < 2 || !table->item(0, 1))
         return false;
     const bool rev = table == tables_["rev_limiter_entry"];
-    const LimiterKey k = limiterKeyOf(key->key(), key->modifiers());
+#ifdef Q_OS_WIN
+    const quint32 virtualKey = key->nativeVirtualKey();
+#else
+    const quint32 virtualKey = 0; // elsewhere the native code is no Windows virtual key
+#endif
+    const LimiterKey k = limiterKeyOf(key->key(), key->modifiers(), virtualKey);
     const bool shift = key->modifiers() & Qt::ShiftModifier;
     const std::string text = table->item(0, 1)->text().toStdString();
     emit romEditStarted();

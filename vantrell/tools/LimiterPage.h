@@ -29,8 +29,10 @@ class LimiterPage : public QGroupBox
     void openPage();
 
     // What a key release means to the limit cells: the =/+ key and the -/_ key of the main keyboard (as a
-    // real keyboard sends them, with or without Shift); every other key is "other".
-    static LimiterKey limiterKeyOf(int qtKey, Qt::KeyboardModifiers modifiers);
+    // real keyboard sends them, with or without Shift); every other key is "other". On Windows the
+    // key's virtual key code (187 plus, 189 minus) decides, so the keys work in every keyboard layout
+    // (Shift with the plus key of a German layout gives "*"); 0 when there is none.
+    static LimiterKey limiterKeyOf(int qtKey, Qt::KeyboardModifiers modifiers, quint32 windowsVirtualKey = 0);
 
     // Twips to pixels at 15 twips a pixel.
     static int pixels(int twips) { return (twips + 7) / 15; }

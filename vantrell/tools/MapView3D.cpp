@@ -11,6 +11,8 @@ namespace vantrell {
 
 namespace {
 
+constexpr double kStartZoom = 2.5;
+
 // Paints the view's cached picture in one piece.
 class MapCanvas : public QWidget
 {
@@ -117,7 +119,8 @@ void MapView3D::render()
     const double margin = kDotRadius + 1;
     const double heightPx = std::max(1.0, size.height() - 2 * margin);
     const double widthPx = std::max(1.0, std::min(size.width() - 2 * margin, heightPx));
-    unitsPerPixel_ = MapViewModel::unitsPerPixel(widthPx, heightPx);
+    const double startUnit = MapViewModel::unitsPerPixel(widthPx, heightPx, kStartZoom);
+    unitsPerPixel_ = startUnit;
     origin_ = QPointF((size.width() - widthPx) / 2, margin);
 
     const qreal dpr = canvas_->devicePixelRatioF();
@@ -127,7 +130,13 @@ void MapView3D::render()
 
     const auto set = state_.currentMapSet();
     if (set) {
-        drawing_ = model_.draw(state_.rom, set->map, kindOf(state_.currentMap), widthPx * unitsPerPixel_);
+        const MapKind kind = kindOf(state_.currentMap);
+        drawing_ = model_.draw(state_.rom, set->map, kind, widthPx * unitsPerPixel_);
+        const double fitting = model_.unitsPerPixelForLastDrawing(widthPx, heightPx);
+        if (fitting > unitsPerPixel_) {
+            unitsPerPixel_ = fitting;
+            drawing_ = model_.draw(state_.rom, set->map, kind, widthPx * unitsPerPixel_);
+        }
         QPainter p(&next);
         p.setRenderHint(QPainter::Antialiasing, true);
         p.setPen(QPen(colourOf(kMeshGrey), 1));

@@ -2,10 +2,11 @@
 // block's dots in white. Drawn into a cached image (device pixels, so it stays sharp on high-DPI
 // screens) that the canvas paints in one piece, so a redraw never flickers.
 //
-// Drawing unit: the projection works in units of an area W units wide. The unit is chosen by
-// MapViewModel::unitsPerPixel so that the largest figure any map can make at the closest zoom (D = 0.1,
-// any spin and tilt) still fits the canvas; every larger D draws the same figure smaller around the
-// same centre, so the figure stays inside at every D from 0.1 to 4.0.
+// Drawing unit: the projection works in units of an area W units wide. The unit is the one at which any
+// map at any spin and tilt fits the canvas at the start zoom D = 2.5, so the start view is as large as
+// it can be for every map. When a smaller D makes the current figure (this map, these angles) reach the
+// canvas's edge, the unit grows just enough to keep it inside: the figure stays inside at every D from
+// 0.1 to 4.0, and zooming in stops growing it once it fills the canvas.
 #pragma once
 
 #include "vantrell/shell/EditorState.h"

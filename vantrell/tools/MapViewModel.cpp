@@ -11,10 +11,6 @@ namespace {
 
 constexpr double kMinZoom = 0.1;
 constexpr double kMaxZoom = 4.0;
-// The zoom at which the largest figure just fits the area. At kMinZoom nothing can leave the area;
-// the price is a small figure at the start value D = 2.5 (a 25th of its size at D = 0.1).
-constexpr double kFitZoom = kMinZoom;
-
 // The figure's largest reach from its centre, in projected units before D: a point of the 16 x 16
 // table lies at most 80 from the axis in x and y, so within 80 * sqrt 2 after any spin; the highest
 // cell is 127 * 1.3 rounded = 165, the lowest -83.
@@ -167,22 +163,45 @@ ViewDrawing MapViewModel::draw(const RomBuffer& rom, std::uint32_t mapAddress, M
     return out;
 }
 
-double MapViewModel::unitsPerPixel(double widthPx, double heightPx)
+double MapViewModel::unitsToFit(double across, double up, double down, double widthPx, double heightPx)
 {
-    // At D = 0.1 the figure reaches kMaxRadius * 12 / 0.1 sideways from cx = W / 2, and
-    // 12 * sqrt(height^2 + radius^2) / 0.1 up and down from cy = W / 2 + 120 (a tilted point mixes its
-    // height and its y). One unit more covers the rounding of the centre.
-    const double across = kMaxRadius * 12 / kFitZoom + 1;
-    const double vertical = 12 * std::hypot(kMaxHeight, kMaxRadius) / kFitZoom + 1;
+    // One unit more each way covers the rounding of the centre and of the points.
+    across += 1;
+    up += 1;
+    down += 1;
     const double w = std::max(widthPx, 1.0);
     const double h = std::max(heightPx, w * 0.5 + 1); // the centre lies W / 2 down: keep room below it
     // Sideways: W / 2 >= across, with W = s * w.
     double s = 2 * across / w;
-    // Upwards: cy - vertical >= 0, that is s * w / 2 + 120 >= vertical.
-    s = std::max(s, (vertical - 120) * 2 / w);
-    // Downwards: cy + vertical <= s * h, that is s * (h - w / 2) >= vertical + 120.
-    s = std::max(s, (vertical + 120) / (h - w / 2));
-    return s;
+    // Upwards: cy - up >= 0, that is s * w / 2 + 120 >= up.
+    s = std::max(s, (up - 120) * 2 / w);
+    // Downwards: cy + down <= s * h, that is s * (h - w / 2) >= down + 120.
+    s = std::max(s, (down + 120) / (h - w / 2));
+    return std::max(s, 1e-9);
+}
+
+double MapViewModel::unitsPerPixel(double widthPx, double heightPx, double zoom)
+{
+    // The figure reaches kMaxRadius * 12 / D sideways from cx = W / 2, and
+    // 12 * sqrt(height^2 + radius^2) / D up and down from cy = W / 2 + 120 (a tilted point mixes its
+    // height and its y). A real map reaches both: a corner cell of 127 turned near 45 degrees and tilted
+    // near 55 degrees, so no smaller unit holds every map.
+    const double d = std::clamp(zoom, kMinZoom, kMaxZoom);
+    const double across = kMaxRadius * 12 / d;
+    const double vertical = 12 * std::hypot(kMaxHeight, kMaxRadius) / d;
+    return unitsToFit(across, vertical, vertical, widthPx, heightPx);
+}
+
+double MapViewModel::unitsPerPixelForLastDrawing(double widthPx, double heightPx) const
+{
+    double across = 0, up = 0, down = 0;
+    for (const auto& row : points_)
+        for (const ViewPoint& p : row) {
+            across = std::max(across, std::abs(p.X) / zoom);
+            up = std::max(up, -p.Y / zoom);
+            down = std::max(down, p.Y / zoom);
+        }
+    return unitsToFit(across, up, down, widthPx, heightPx);
 }
 
 } // namespace vantrell

@@ -50,7 +50,7 @@ struct GridSelection
     }
 };
 
-inline constexpr double kViewPi = 3.1415; // the angle factor the view has always used
+inline constexpr double kViewPi = 3.1415; // the view turns degrees to radians with this factor
 inline constexpr int kDotRadius = 3;      // pixels
 inline constexpr Rgb kMeshGrey{100, 100, 100};
 
@@ -82,10 +82,18 @@ class MapViewModel
     ViewPoint project(double x, double y, double z, double width) const;
 
     // The drawing unit for an area of widthPx by heightPx pixels, in units per pixel: the smallest that
-    // keeps every possible figure (any map bytes, any angles, the largest zoom D = 0.1) inside the area.
-    // The area should be at least half as high as wide (its centre lies half a width down); the caller
-    // keeps a margin for the dots' radius.
-    static double unitsPerPixel(double widthPx, double heightPx);
+    // keeps every possible figure (any map bytes, any angles) drawn at zoom divisor `zoom` inside the
+    // area. The area should be at least half as high as wide (its centre lies half a width down); the
+    // caller keeps a margin for the dots' radius.
+    static double unitsPerPixel(double widthPx, double heightPx, double zoom = 0.1);
+
+    // The smallest unit that keeps the last drawing's own figure (this map, these angles, this D)
+    // inside an area of widthPx by heightPx pixels. Valid after draw().
+    double unitsPerPixelForLastDrawing(double widthPx, double heightPx) const;
+
+    // The unit for a figure that reaches `across` units sideways from the centre, `up` above it and
+    // `down` below it (units of the drawing, after D).
+    static double unitsToFit(double across, double up, double down, double widthPx, double heightPx);
 
     double spin = 290;
     double tilt = 220;

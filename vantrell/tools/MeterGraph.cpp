@@ -31,20 +31,28 @@ void MeterGraph::ensurePicture()
     const QSize wanted = size() * dpr;
     if (picture_.size() == wanted || wanted.isEmpty())
         return;
-    // A new size keeps the old drawing, stretched, so nothing drawn is lost.
-    QPixmap next(wanted);
-    next.setDevicePixelRatio(dpr);
-    next.fill(Qt::black); // the graph's background
-    if (!picture_.isNull()) {
-        QPainter p(&next);
-        p.drawPixmap(QRectF(QPointF(0, 0), QSizeF(size())), picture_, QRectF(picture_.rect()));
-    }
-    picture_ = next;
+    // A new size draws the kept drawings again at that size, so nothing drawn is lost or blurred.
+    picture_ = QPixmap(wanted);
+    picture_.setDevicePixelRatio(dpr);
+    picture_.fill(Qt::black); // the graph's background
+    for (const auto& commands : drawings_)
+        paintCommands(commands);
 }
 
 void MeterGraph::draw(const std::vector<GraphCommand>& commands)
 {
-    ensurePicture();
+    drawings_.push_back(commands);
+    if (drawings_.size() > kKeptDrawings)
+        drawings_.erase(drawings_.begin());
+    const bool resized = picture_.size() != size() * devicePixelRatioF();
+    ensurePicture(); // a new size draws every kept drawing, this one included
+    if (!resized)
+        paintCommands(commands);
+    update();
+}
+
+void MeterGraph::paintCommands(const std::vector<GraphCommand>& commands)
+{
     if (picture_.isNull())
         return; // not laid out yet: nothing to draw on
     QPainter p(&picture_);
@@ -69,8 +77,6 @@ void MeterGraph::draw(const std::vector<GraphCommand>& commands)
             break;
         }
     }
-    p.end();
-    update();
 }
 
 void MeterGraph::paintEvent(QPaintEvent*)

@@ -1,6 +1,8 @@
 // The airflow meter page's curve graph (objectName "graph"): a picture that keeps what was drawn on it,
 // so each drawing is laid over the earlier ones. Commands come in the graph's user scale (600 wide,
-// 70000 high, origin top left) and are scaled to the widget's size. The background is black.
+// 70000 high, origin top left) and are scaled to the widget's size. The background is black. The graph
+// keeps the drawings it was given (the latest kKeptDrawings) and draws them again, sharp, when its size
+// changes, for example when the page is first shown after a drawing made while it was hidden.
 #pragma once
 
 #include "vantrell/tools/AirflowMeterSwap.h"
@@ -30,8 +32,11 @@ class MeterGraph : public QWidget
     void resizeEvent(QResizeEvent* event) override;
 
   private:
+    static constexpr std::size_t kKeptDrawings = 200;
     void ensurePicture();
+    void paintCommands(const std::vector<GraphCommand>& commands);
     QPixmap picture_;
+    std::vector<std::vector<GraphCommand>> drawings_;
 };
 
 } // namespace vantrell

@@ -20,7 +20,7 @@ class MeterFolder : public ::testing::Test
   protected:
     void SetUp() override
     {
-        root = fs::temp_directory_path() / ("vantrell_afm_" + std::to_string(::getpid()) + "_" +
+        root = fs::temp_directory_path() / ("vantrell_afm_" + uniqueToken() + "_" +
                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(root / "config");
         fs::create_directories(root / "afm");

@@ -125,7 +125,7 @@ TEST(InjectorResize, AbsentPulseTablesAreLeftAloneButCapitalHexIsAnAddress)
 
 TEST(InjectorResize, SizesThatAreNotPositiveNumbersAreRefusedWithoutChange)
 {
-    for (const std::string text : {"", "abc", "0", "-5", " "}) {
+    for (const std::string text : {"", "abc", "0", "-5", " ", "1e-320"}) {
         EditorState s = demoLikeState();
         const RomBuffer before = s.rom;
         common::StatusLines status;
@@ -174,8 +174,10 @@ TEST(InjectorResize, AddressOutsideTheRomRefusesAndShowsDash)
     ScriptedDialogs dialogs;
     EXPECT_FALSE(resizeInjectors(s, "555", status, link, dialogs).done);
     EXPECT_FALSE(trimInjectors(s, "8000", "10", status, link));
+    EXPECT_FALSE(trimInjectors(s, injectorEntryTexts(s).k, "10", status, link)); // the field shows "-"
     EXPECT_EQ(s.rom.bytes(), before.bytes());
-    EXPECT_EQ(status.lines.size(), 2u);
+    ASSERT_EQ(status.lines.size(), 3u);
+    EXPECT_NE(status.lines[2].find("\"kval\" address &h7fff"), std::string::npos) << status.lines[2];
     EXPECT_EQ(injectorEntryTexts(s).k, "-");
     EXPECT_EQ(injectorEntryTexts(s).nullTime, byteHex(s.rom.at(0x7442)));
 }

@@ -18,7 +18,7 @@ class MapFiles : public ::testing::Test
   protected:
     void SetUp() override
     {
-        root = fs::temp_directory_path() / ("vantrell_maps_" + std::to_string(::getpid()) + "_" +
+        root = fs::temp_directory_path() / ("vantrell_maps_" + uniqueToken() + "_" +
                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(root / "maps");
         state = demoLikeState();

@@ -139,3 +139,39 @@ TEST(MapViewDrawing, TheChosenUnitKeepsEveryFigureInsideAtEveryZoom)
                 }
     }
 }
+
+TEST(MapViewDrawing, TheUnitGrownToTheFigureKeepsItInsideWhenZoomingIn)
+{
+    const double widthPx = 300, heightPx = 300;
+    const double startUnit = MapViewModel::unitsPerPixel(widthPx, heightPx, 2.5);
+    RomBuffer rom;
+    rom.reset(256);
+    for (std::size_t i = 0; i < 256; ++i)
+        rom.set(i, static_cast<std::uint8_t>((i * 37) % 256)); // high and low cells, flags included
+    MapViewModel view;
+    int grown = 0;
+    for (int presses = 0; presses < 40; ++presses) {
+        view.zoom = 0.1 + 0.1 * presses;
+        const int grownBefore = grown;
+        for (int spin = 0; spin < 360; spin += 30)
+            for (int tilt = 0; tilt < 360; tilt += 30) {
+                view.spin = spin;
+                view.tilt = tilt;
+                view.draw(rom, 0, MapKind::Fuel, widthPx * startUnit);
+                const double s = std::max(startUnit, view.unitsPerPixelForLastDrawing(widthPx, heightPx));
+                grown += s > startUnit;
+                for (const ViewDot& dot : view.draw(rom, 0, MapKind::Fuel, widthPx * s).dots) {
+                    ASSERT_GE(dot.x, 0);
+                    ASSERT_LE(dot.x, widthPx * s);
+                    ASSERT_GE(dot.y, 0);
+                    ASSERT_LE(dot.y, heightPx * s) << view.zoom << " " << spin << " " << tilt;
+                }
+            }
+        if (view.zoom >= 2.5 - 1e-9) { // the start unit holds every figure from the start zoom out
+            EXPECT_EQ(grown, grownBefore) << view.zoom;
+        }
+    }
+    EXPECT_GT(grown, 0); // close zooms needed the larger unit
+    // The start unit is far finer than one that holds any figure at D = 0.1 (about a 25th).
+    EXPECT_GT(MapViewModel::unitsPerPixel(widthPx, heightPx, 0.1) / startUnit, 20);
+}

@@ -258,11 +258,40 @@ TEST_F(ToolPages, MapViewTurnsExactlyTheSelectedDotsWhite)
     view.setGeometry(615, 55, 370, 330);
     view.drawView();
     grab(&view, "map_view_start");
-    for (int i = 0; i < 8; ++i)
+    for (int i = 0; i < 15; ++i)
         view.viewKey(Qt::Key_Up, Qt::ShiftModifier);
-    grab(&view, "map_view_d17");
+    EXPECT_NEAR(view.model().zoom, 1.0, 1e-9);
+    grab(&view, "map_view_d10");
     for (int i = 0; i < 30; ++i)
         view.viewKey(Qt::Key_Up, Qt::ShiftModifier);
     view.viewKey(Qt::Key_Left, Qt::NoModifier);
     grab(&view, "map_view_d01");
+}
+
+TEST(LimiterKeys, MainKeyboardPlusAndMinusStepInAnyLayoutButTheKeypadDoesNot)
+{
+    EXPECT_EQ(LimiterPage::limiterKeyOf(Qt::Key_Plus, Qt::ShiftModifier), LimiterKey::Plus);
+    EXPECT_EQ(LimiterPage::limiterKeyOf(Qt::Key_Underscore, Qt::ShiftModifier), LimiterKey::Minus);
+    EXPECT_EQ(LimiterPage::limiterKeyOf(Qt::Key_Plus, Qt::KeypadModifier), LimiterKey::Other);
+    EXPECT_EQ(LimiterPage::limiterKeyOf(Qt::Key_Minus, Qt::KeypadModifier), LimiterKey::Other);
+    // Shift and the plus key of a German layout type "*"; its virtual key is still the plus key.
+    EXPECT_EQ(LimiterPage::limiterKeyOf(Qt::Key_Asterisk, Qt::ShiftModifier, 187), LimiterKey::Plus);
+    EXPECT_EQ(LimiterPage::limiterKeyOf(Qt::Key_Question, Qt::ShiftModifier, 189), LimiterKey::Minus);
+    EXPECT_EQ(LimiterPage::limiterKeyOf(Qt::Key_Asterisk, Qt::ShiftModifier), LimiterKey::Other);
+}
+
+TEST_F(ToolPages, MeterGraphDrawnBeforeItsSizeIsKnownIsDrawnAgainSharpAtItsSize)
+{
+    AirflowMeterSwap swap;
+    swap.loadMeterList(state, status);
+    MeterGraph early;
+    early.resize(120, 90); // drawn while its page is still hidden, at a size the layout then changes
+    early.draw(swap.graphCommands(state));
+    early.resize(480, 300);
+    early.show(); // the page is shown: the graph gets its size
+    QApplication::sendPostedEvents();
+    MeterGraph direct;
+    direct.resize(480, 300);
+    direct.draw(swap.graphCommands(state));
+    EXPECT_EQ(early.picture().toImage(), direct.picture().toImage());
 }

@@ -6,11 +6,18 @@
 #include "vantrell/shell/EditorState.h"
 
 #include <cstdint>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace vantrell::testing {
+
+// A token for names of scratch files and folders that runs of the tests at the same time do not share.
+inline std::string uniqueToken()
+{
+    return std::to_string(std::random_device{}());
+}
 
 inline EditorState demoLikeState()
 {

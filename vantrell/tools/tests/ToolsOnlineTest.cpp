@@ -165,8 +165,7 @@ TEST_F(ToolsOnline, AfmCommitWritesVqMapKAndAfLimitInOrder)
 
 TEST_F(ToolsOnline, LoadedMapFileReachesTheBoardInFourWrites)
 {
-    const auto path =
-        std::filesystem::temp_directory_path() / ("vantrell_online_" + std::to_string(::getpid()) + ".map");
+    const auto path = std::filesystem::temp_directory_path() / ("vantrell_online_" + uniqueToken() + ".map");
     {
         std::ofstream out(path, std::ios::binary);
         for (int i = 0; i < 288; ++i)
