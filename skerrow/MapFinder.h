@@ -25,8 +25,12 @@ struct MapCandidate
 // spread of its values (for random bytes the ratio is about 1, for a map about 0.1); tables of
 // nearly one value or of fewer different values than a row has cells (fills, flags, the edge
 // between two fills) score 0, and tables where most neighbours are equal score little.
+// Cells whose bit 7 is set (closed-loop fuel cells, knock-controlled timing cells) may form a
+// block that stands off the rest of the map; the table is therefore also judged by its cells' low
+// seven bits, comparing only neighbours whose bit 7 agrees, and the better view counts.
 // A rising run of `size` bytes just before or just after the table adds a bonus, as maps are
-// often stored next to one of their axes.
+// often stored next to one of their axes; a run that fits on as one more row of the table does not
+// count, as it is the rest of the map.
 double scoreWindow(std::span<const std::uint8_t> image, std::int64_t address, int size);
 
 // Scores every 16x16 and every 8x8 table of the image, at every byte offset, and returns at most

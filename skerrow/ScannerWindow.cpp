@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
@@ -420,7 +421,10 @@ void ScannerWindow::FindMaps1Click()
         m_dialogs->showMessage(this, QStringLiteral("Import a ROM file first."));
         return;
     }
+    // A large image takes a noticeable moment to score; the pointer says so.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
     const std::vector<MapCandidate> candidates = findMaps(m_walk.image());
+    QApplication::restoreOverrideCursor();
     if (candidates.empty()) {
         m_dialogs->showMessage(this,
                                QStringLiteral("No table in this image looks like a fuel or timing map."));

@@ -1,7 +1,9 @@
 // Renders the surface plot and the line graph with the scanner's settings, and the scanner window on
 // each of its pages, to PNG files in the folder named on the command line:
-//   widget-gallery <folder>
-// The tables come from our own synthetic ROM image (a smooth fuel map among code-like bytes).
+//   widget-gallery <folder> [<ROM image> <hex address>]
+// The tables come from our own synthetic ROM image (a smooth fuel map among code-like bytes). Given
+// a ROM image and an address as well, it also shows the scanner's 3D page after importing that
+// image and typing that address ("scanner-<address>.png"), as a user would see it.
 #include "FindMapsDialog.h"
 #include "MapFinder.h"
 #include "ScannerWindow.h"
@@ -14,6 +16,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QTabWidget>
 #include <QTemporaryDir>
 
@@ -70,8 +73,9 @@ int main(int argc, char** argv)
     if (std::getenv("QT_QPA_PLATFORM") == nullptr)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: widget-gallery <folder for the PNG files>\n");
+    if (argc != 2 && argc != 4) {
+        std::fprintf(stderr,
+                     "usage: widget-gallery <folder for the PNG files> [<ROM image> <hex address>]\n");
         return 2;
     }
     QDir folder(QString::fromLocal8Bit(argv[1]));
@@ -142,5 +146,21 @@ int main(int argc, char** argv)
     window.N8x81Click();
     QApplication::processEvents();
     ok &= save(window.grab().toImage(), folder, QStringLiteral("window-2d-hex-8x8.png"));
+
+    if (argc == 4) {
+        const QString address = QString::fromLocal8Bit(argv[3]);
+        skerrow::ScannerWindow scanner(std::make_unique<FixedAnswers>(QString::fromLocal8Bit(argv[2])));
+        scanner.show();
+        scanner.ImportROMfile1Click();
+        if (!scanner.isLoaded())
+            return 1;
+        scanner.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(0);
+        auto* adr = scanner.findChild<QLineEdit*>(QStringLiteral("adr"));
+        adr->setText(address);
+        scanner.adrKeyDown();
+        adr->clearFocus();
+        QApplication::processEvents();
+        ok &= save(scanner.grab().toImage(), folder, QStringLiteral("scanner-%1.png").arg(address.toUpper()));
+    }
     return ok ? 0 : 1;
 }

@@ -48,6 +48,28 @@ TEST(SkerrowMapFinder, MapsPlantedInRandomBytesAtOddAddressesAreFoundExactly)
     }
 }
 
+TEST(SkerrowMapFinder, MapsWithFlaggedCellsAreFoundAtTheirOwnAddress)
+{
+    // Bit 7 marks knock-controlled timing cells and closed-loop fuel cells; such blocks put a cliff
+    // into the map, which must not push the best candidate off the map's own address.
+    auto image = synthetic::codeLikeBytes(0x4000, 5);
+    const std::size_t timingMap = 0x1F43;
+    synthetic::plantTimingMap(image, timingMap, 16, 8);
+    for (int r = 6; r < 16; ++r)
+        for (int c = 6; c <= 12; ++c)
+            image[timingMap + static_cast<std::size_t>(r * 16 + c)] |= 0x80;
+    // Fuel values in the low seven bits, with a closed-loop block holding small corrections.
+    const std::size_t fuel = 0x2A07;
+    for (int r = 0; r < 16; ++r)
+        for (int c = 0; c < 16; ++c)
+            image[fuel + static_cast<std::size_t>(r * 16 + c)] = static_cast<std::uint8_t>(
+                r < 10 && c < 4 ? 0xC0 + (r + c) % 3 : 20 + 4 * c + 3 * r + (r * c) % 2);
+    const auto found = findMaps(image);
+    ASSERT_GE(found.size(), 2u);
+    EXPECT_EQ(topPlaces(found, 2), (std::set<Place>{{static_cast<std::int64_t>(timingMap), 16},
+                                                    {static_cast<std::int64_t>(fuel), 16}}));
+}
+
 TEST(SkerrowMapFinder, CandidatesNeverOverlapAndAreBestFirst)
 {
     const auto found = findMaps(synthetic::plantedImage());
