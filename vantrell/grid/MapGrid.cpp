@@ -126,8 +126,9 @@ void MapGrid::layOut()
                 auto* cell = new QTableWidgetItem;
                 cell->setTextAlignment(Qt::AlignCenter);
                 if (i == 0 || j == 0) {
-                    // The header row and column: shown, never selected or edited.
-                    cell->setFlags(Qt::ItemIsEnabled);
+                    // The header row and column: shown, never current, selected or edited (the cursor
+                    // keys and the mouse stop at the first map row and column).
+                    cell->setFlags(Qt::NoItemFlags);
                     cell->setBackground(kHeaderBackground);
                     cell->setForeground(Qt::black);
                 } else {

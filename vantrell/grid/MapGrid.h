@@ -71,6 +71,9 @@ class MapGrid : public QTableWidget
   protected:
     void keyReleaseEvent(QKeyEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // Typed text never moves the cursor to a matching cell: every key but the cursor keys leaves the
+    // selection where the user put it (and rewrites it on release).
+    void keyboardSearch(const QString&) override {}
 
   private:
     void onSelectionChanged();

@@ -588,18 +588,22 @@ void MainWindow::showAbout()
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     // Key preview: the window sees every key pressed in it before the focused control does.
-    if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::KeyPress || type == QEvent::ShortcutOverride) && watched->isWidgetType() &&
         static_cast<QWidget*>(watched)->window() == this) {
-        // A key that a control ignores travels up to its parents as the same event: act on it once.
-        auto* widget = static_cast<QWidget*>(watched);
         auto* key = static_cast<QKeyEvent*>(event);
-        if (event == previewEvent_ && previewReceiver_ && widget->isAncestorOf(previewReceiver_) &&
-            key->key() == previewKey_)
+        // Every press (an auto-repeated one too) is first offered to its receiver as a shortcut
+        // override. A press that a control ignores then travels up to its parents as the same event,
+        // and a control may hand it on to a child: the window acts on it once, at its first receiver.
+        if (type == QEvent::ShortcutOverride) {
+            previewArmed_ = true;
+            previewKey_ = key->key();
             return false;
-        previewEvent_ = event;
-        previewReceiver_ = widget;
-        previewKey_ = key->key();
-        return windowKey(widget, key);
+        }
+        if (!previewArmed_ || key->key() != previewKey_)
+            return false;
+        previewArmed_ = false;
+        return windowKey(static_cast<QWidget*>(watched), key);
     }
     return QMainWindow::eventFilter(watched, event);
 }

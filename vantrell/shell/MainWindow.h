@@ -18,7 +18,6 @@
 #include "emulink/SerialPort.h"
 
 #include <QMainWindow>
-#include <QPointer>
 
 #include <memory>
 #include <string>
@@ -127,9 +126,9 @@ class MainWindow : public QMainWindow
     bool exitRequested_ = false;
     bool closingAccepted_ = false;
     bool switchingTab_ = false;
-    // The key event the window saw last, to let it pass on its way up to the parents.
-    const QEvent* previewEvent_ = nullptr;
-    QPointer<QWidget> previewReceiver_;
+    // Key preview: every key press is announced to its first receiver by a shortcut-override event; the
+    // press that follows is the window's once, however far it then travels up to the parents.
+    bool previewArmed_ = false;
     int previewKey_ = 0;
 };
 

@@ -445,3 +445,39 @@ TEST(LinkWriteThroughAdapter, WriteDuringAWaitIsSentAfterTheExchange)
 
 } // namespace
 } // namespace vantrell
+
+namespace vantrell {
+namespace {
+
+// The cursor stays on map cells, and typing does not move it: a key other than the cursor keys
+// rewrites the cells the user selected, never a cell found by its text or a header.
+TEST_F(EditingWindow, CursorStaysOnMapCellsAndTypingDoesNotMoveIt)
+{
+    MapGrid* grid = w().grid();
+    select(w(), 5, 5, 5, 5);
+    const QString typed = grid->item(9, 5)->text().left(1); // a cell further down starts with it
+    QTest::keyClick(grid, static_cast<Qt::Key>(typed.at(0).unicode()));
+    EXPECT_EQ(grid->savedSelection(), (CellBlock{5, 5, 5, 5}));
+    EXPECT_EQ(grid->currentRow(), 5);
+
+    QTest::keyClick(grid, Qt::Key_Home);
+    EXPECT_EQ(grid->currentColumn(), 1);
+    QTest::keyClick(grid, Qt::Key_Left);
+    QTest::keyClick(grid, Qt::Key_Home, Qt::ControlModifier);
+    QTest::keyClick(grid, Qt::Key_Up);
+    EXPECT_EQ(grid->currentRow(), 1);
+    EXPECT_EQ(grid->currentColumn(), 1);
+    EXPECT_EQ(grid->savedSelection(), (CellBlock{1, 1, 1, 1}));
+
+    // A click on a header changes nothing either.
+    for (const QPoint cell : {QPoint(4, 0), QPoint(0, 7), QPoint(0, 0)}) {
+        const QRect rect = grid->visualItemRect(grid->item(cell.y(), cell.x()));
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+        EXPECT_EQ(grid->currentRow(), 1);
+        EXPECT_EQ(grid->currentColumn(), 1);
+        EXPECT_EQ(grid->savedSelection(), (CellBlock{1, 1, 1, 1}));
+    }
+}
+
+} // namespace
+} // namespace vantrell

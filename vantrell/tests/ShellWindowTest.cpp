@@ -3,6 +3,7 @@
 #include "EditorTestSupport.h"
 
 #include "vantrell/grid/GridEditing.h"
+#include "vantrell/tools/MapView3D.h"
 
 #include "common/clsIniFile.h"
 
@@ -494,6 +495,36 @@ TEST(ShellMenus, CaptionsAndAccessKeys)
         EXPECT_EQ(action->text().toStdString(), caption);
         EXPECT_TRUE(action->shortcut().isEmpty());
     }
+}
+
+} // namespace
+} // namespace vantrell
+namespace vantrell {
+namespace {
+
+// Each press of a window key acts once: a second press of the same key on the same control acts again,
+// and a press that travels on from a control to its parents does not act twice.
+TEST(ShellKeys, EveryPressOfAWindowKeyActsOnce)
+{
+    EditorRig rig;
+    rig.start();
+    MainWindow& w = *rig.window;
+    QWidget* box = w.findChild<QWidget*>("TextComport");
+    QTest::keyClick(box, Qt::Key_F1);
+    QTest::keyClick(box, Qt::Key_F1);
+    EXPECT_EQ(rig.dialogs.messages.size(), 2u);
+
+    w.showPage(1);
+    const double spin = w.mapView()->model().spin;
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(w.grid(), Qt::Key_Left); // the grid moves its cursor, the view turns
+    EXPECT_EQ(w.mapView()->model().spin, spin + 30);
+    QTest::keyClick(w.grid(), Qt::Key_F1); // ignored by the grid, passed up through its parents
+    QTest::keyClick(w.grid(), Qt::Key_F1);
+    EXPECT_EQ(rig.dialogs.messages.size(), 4u);
+    QTest::keyClick(w.grid(), Qt::Key_S);
+    QTest::keyClick(w.grid(), Qt::Key_S);
+    EXPECT_EQ(rig.dialogs.saves.size(), 2u); // both asked for a map file name (and were cancelled)
 }
 
 } // namespace

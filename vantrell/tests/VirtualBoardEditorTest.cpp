@@ -8,6 +8,11 @@
 #include "testsupport/VirtualBoard.h"
 
 #include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -139,6 +144,44 @@ TEST_F(VirtualBoardEditor, OfflineEditSendsNothingAndTheUploadMakesBothBoardsEqu
     }
 }
 
+// A board that stops answering, or a line that is hung up, ends an upload from the menu within the
+// link's bounds: the log says the upload is incomplete, the status label and the progress bar are
+// back to rest, and the editor goes on editing the ROM buffer offline.
+TEST_F(VirtualBoardEditor, UploadToASilentOrHungUpBoardEndsIncompleteAndEditingGoesOnOffline)
+{
+    for (const char* fault : {"noreply", "hangup"}) {
+        SCOPED_TRACE(fault);
+        if (std::string(fault) == "hangup") {
+            window.reset();
+            board->quit();
+            SetUp();
+        }
+        goOnline();
+        ASSERT_TRUE(board->fault(fault, 1000));
+        trigger(*window, "menu_emulator_upload");
+        const std::string log = window->statusWindow()->log().text();
+        EXPECT_NE(
+            log.find(std::string(fault) == "hangup" ? "Comms error detected" : "Emulator not responding"),
+            std::string::npos)
+            << log;
+        EXPECT_NE(log.find("Upload incomplete - emulator disabled\r\nChunks sent: 0 of 128\r\n"),
+                  std::string::npos)
+            << log;
+        EXPECT_EQ(log.find("buffer moved to emulator successfully"), std::string::npos);
+        EXPECT_FALSE(window->link().isOnline());
+        EXPECT_FALSE(port.isOpen());
+        EXPECT_EQ(window->findChild<QLabel*>("status_emulator")->text(), "Emulator : INACTIVE");
+        EXPECT_EQ(window->findChild<QProgressBar*>("progress")->value(), 0);
+        EXPECT_EQ(dialogs.beeps, 1);
+        dialogs.beeps = 0;
+
+        select(2, 2, 2, 2);
+        const std::uint8_t before = rom().at(kMaps[0] + 16 + 1);
+        QTest::keyClick(window->grid(), Qt::Key_Equal);
+        EXPECT_EQ(rom().at(kMaps[0] + 16 + 1), before + 1);
+    }
+}
+
 // Random cell keys on random blocks and maps, load axis steps, going offline and online, uploads.
 // The model: what each board should hold, changed only by what an online operation sends.
 TEST_F(VirtualBoardEditor, RandomOperationsLeaveTheBoardsAsTheModelSays)
@@ -218,6 +261,150 @@ TEST_F(VirtualBoardEditor, RandomOperationsLeaveTheBoardsAsTheModelSays)
     trigger(*window, "menu_emulator_upload");
     expected = rom().bytes();
     checkBoards(301);
+}
+
+// Real time for replies, none for pauses: a wait with something to wait for (a reply) waits in real
+// time up to its deadline; a plain pause (the scan's three seconds) is skipped, so the scan's timing is
+// the clock's and its exchanges are the real line's.
+class PauseSkippingClock : public emulink::SteadyClock
+{
+  public:
+    TimePoint now() const override { return SteadyClock::now() + skipped_; }
+    bool waitUntil(TimePoint deadline, emulink::SerialPort* port, const std::function<bool()>& done) override
+    {
+        if (done && SteadyClock::waitUntil(deadline, port, done))
+            return true;
+        const auto left = deadline - now();
+        if (left > Duration::zero())
+            skipped_ += left;
+        QCoreApplication::processEvents();
+        return done && done();
+    }
+    Duration skipped() const { return skipped_; }
+
+  private:
+    Duration skipped_{};
+};
+
+// The scan and the online search from the emulator setup page, as a user clicks them, against the
+// boards the arguments describe (port 1 of the program folder names their line).
+class VirtualBoardScan : public ::testing::Test
+{
+  protected:
+    void start(QStringList boardArguments)
+    {
+        boardArguments << "--program-folder" << folder.path() << "--port-number"
+                       << "1";
+        board = std::make_unique<testsupport::VirtualBoard>(boardArguments);
+        ASSERT_TRUE(board->start()) << board->errorText().toStdString();
+        window = std::make_unique<MainWindow>(folder.path(), dialogs, port, clock);
+    }
+    void TearDown() override
+    {
+        window.reset();
+        if (board)
+            board->quit();
+    }
+    template <typename T = QWidget> T* child(const char* name)
+    {
+        T* found = window->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    std::string log() const { return window->statusWindow()->log().text(); }
+    // The log from the scan on: the lines since the last "Config Selected".
+    std::string logSinceScan() const
+    {
+        const std::string text = log();
+        const auto at = text.find(emulink::messages::kScanning);
+        return at == std::string::npos ? std::string() : text.substr(at);
+    }
+
+    ProgramFolder folder;
+    TestDialogs dialogs;
+    emulink::QtSerialPort port;
+    PauseSkippingClock clock;
+    std::unique_ptr<testsupport::VirtualBoard> board;
+    std::unique_ptr<MainWindow> window;
+};
+
+TEST_F(VirtualBoardScan, ScanFindsBoardsOneAndTwoAndGoingOnlineReportsVersionAndSize)
+{
+    start({"--boards", "1,2", "--size", "27c256", "--version", "1.2"});
+    ASSERT_EQ(window->currentTab(), 8);
+    QTest::mouseClick(child<QPushButton>("button_scan"), Qt::LeftButton);
+    EXPECT_EQ(logSinceScan(), "Scanning for emulators - please wait - powering comport\r\n"
+                              "Found  2 emulators\r\nEmulator ID  1\r\nEmulator ID  2\r\n");
+    EXPECT_GE(clock.skipped(), std::chrono::milliseconds(2900)); // the pause went through the clock
+    EXPECT_EQ(window->setupPage()->settings().emulator_count, 2);
+    EXPECT_EQ(window->link().foundCount(), 2);
+    EXPECT_EQ(child<QLineEdit>("TextEmulatorsFound")->text(), "2");
+    EXPECT_EQ(child<QProgressBar>("scanbar")->value(), 0);
+    EXPECT_TRUE(port.isOpen()); // powered, not online
+    EXPECT_FALSE(window->link().isOnline());
+
+    child<QRadioButton>("OptionRomStraight")->click();
+    child<QRadioButton>("Option16bit")->click();
+    EXPECT_TRUE(child<QRadioButton>("Option16bit")->isChecked());
+    QTest::mouseClick(child("status_emulator"), Qt::LeftButton);
+    ASSERT_TRUE(window->link().isOnline()) << log();
+    EXPECT_NE(log().find("Looking for emulator on selected comport for 10 seconds\r\n"
+                         "Emulator found : v 1. 2\r\nCan emulate up to 27c256 eprom size\r\n"),
+              std::string::npos)
+        << log();
+    EXPECT_EQ(child<QLabel>("status_emulator")->text(), "Emulator : ACTIVE");
+    EXPECT_EQ(window->link().emulatorOffset(), 0);
+    // Online the label takes the engine label's background; offline it is red.
+    auto background = [&](const char* name) {
+        const QImage image = child(name)->grab().toImage();
+        return image.pixelColor(image.width() - 5, image.height() / 2);
+    };
+    EXPECT_EQ(background("status_emulator"), background("status_engine"));
+
+    // Offline again from the status label: port closed.
+    QTest::mouseClick(child("status_emulator"), Qt::LeftButton);
+    EXPECT_FALSE(window->link().isOnline());
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_EQ(child<QLabel>("status_emulator")->text(), "Emulator : INACTIVE");
+    EXPECT_EQ(background("status_emulator"), QColor(255, 0, 0));
+}
+
+TEST_F(VirtualBoardScan, LargerBoardMovesTheImageToTheTopOfItsMemory)
+{
+    start({"--boards", "2", "--size", "27c512", "--no-pacing"});
+    QTest::mouseClick(child<QPushButton>("button_scan"), Qt::LeftButton);
+    EXPECT_EQ(logSinceScan(), "Scanning for emulators - please wait - powering comport\r\n"
+                              "Found  1 emulators\r\nEmulator ID  2\r\n");
+    child<QRadioButton>("OptionRomStraight")->click();
+    child<QRadioButton>("Option16bit")->click(); // one board: 8 bits
+    EXPECT_TRUE(child<QRadioButton>("Option8bit")->isChecked());
+    EXPECT_EQ(window->setupPage()->settings().emulator_bits, 8);
+    window->toggleEmulator();
+    ASSERT_TRUE(window->link().isOnline()) << log();
+    EXPECT_NE(log().find("Emulator found : v 1. 0\r\nCan emulate up to 27c512 eprom size\r\n"),
+              std::string::npos)
+        << log();
+    EXPECT_EQ(window->link().emulatorOffset(), 0x10000 - 0x8000);
+    window->uploadRom();
+    const auto memory = board->memory(2);
+    ASSERT_TRUE(memory);
+    const auto& rom = window->state().rom.bytes();
+    EXPECT_TRUE(std::equal(rom.begin(), rom.end(), memory->begin() + 0x8000));
+}
+
+TEST_F(VirtualBoardScan, ScanThatFindsNoBoardKeepsTheCountAndAsksForOne)
+{
+    start({"--boards", "7"});
+    QTest::mouseClick(child<QPushButton>("button_scan"), Qt::LeftButton);
+    EXPECT_EQ(logSinceScan(), "Scanning for emulators - please wait - powering comport\r\n"
+                              "Found  0 emulators\r\n"
+                              "Please connect an emulator (or emulators) to selected comport\r\n"
+                              "Or run the Pellory program first...\r\n");
+    EXPECT_EQ(window->setupPage()->settings().emulator_count, 0);
+    EXPECT_EQ(child<QLineEdit>("TextEmulatorsFound")->text(), "0");
+    QTest::mouseClick(child("status_emulator"), Qt::LeftButton);
+    EXPECT_FALSE(window->link().isOnline());
+    EXPECT_NE(log().rfind(kSettingsIncomplete), std::string::npos);
 }
 
 } // namespace
