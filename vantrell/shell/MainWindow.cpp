@@ -115,13 +115,18 @@ void MainWindow::buildPages()
     view3dLayout->addWidget(map3d_, 1);
     pages->addWidget(view3dColumn_, 1);
 
-    afmPage_ = new AirflowMeterPage(state_, *status_, *writeThrough_, dialogs_, central);
-    injectorPage_ = new InjectorPage(state_, *status_, *writeThrough_, dialogs_, central);
-    limiterPage_ = new LimiterPage(state_, *status_, *writeThrough_, dialogs_, central);
+    // The airflow meter, injector and limiter pages place themselves where they belong in the window
+    // when they open (their own geometry); they share one area without a layout so nothing stretches
+    // them. The area's origin sits just below the tab strip, so their window positions are taken
+    // relative to it.
+    toolArea_ = new QWidget(central);
+    toolArea_->setMinimumSize(620, 400);
+    afmPage_ = new AirflowMeterPage(state_, *status_, *writeThrough_, dialogs_, toolArea_);
+    injectorPage_ = new InjectorPage(state_, *status_, *writeThrough_, dialogs_, toolArea_);
+    limiterPage_ = new LimiterPage(state_, *status_, *writeThrough_, dialogs_, toolArea_);
+    pages->addWidget(toolArea_, 1);
     setupPage_ = new EmulatorSetupPage(*link_, *status_, programFolder_, central);
-    for (QWidget* page : {static_cast<QWidget*>(afmPage_), static_cast<QWidget*>(injectorPage_),
-                          static_cast<QWidget*>(limiterPage_), static_cast<QWidget*>(setupPage_)})
-        pages->addWidget(page, 1);
+    pages->addWidget(setupPage_, 1);
     // A page that changes the ROM buffer stops the selection tracker while it works; the grid shows
     // the buffer again afterwards.
     auto follow = [this](auto* page) {
@@ -267,6 +272,7 @@ void MainWindow::hideAllPages()
     gridPage_->hide();
     view3dColumn_->hide();
     setupPage_->hide();
+    toolArea_->hide();
 }
 
 void MainWindow::showGridPage()
@@ -303,15 +309,23 @@ void MainWindow::showPage(int tab)
         label3d_->setText(QString::fromLatin1(info.caption3d));
         return;
     }
+    if (tab >= 5 && tab <= 7)
+        toolArea_->show();
+    // The pages keep their own size and left edge; in this window the option row that stood above
+    // them is part of the grid page, so they sit just below the tab strip instead of lower down.
+    auto place = [](QWidget* page) { page->move(page->x(), 8); };
     switch (tab) {
     case 5:
         afmPage_->openPage();
+        place(afmPage_);
         break;
     case 6:
         injectorPage_->openPage();
+        place(injectorPage_);
         break;
     case 7:
         limiterPage_->openPage();
+        place(limiterPage_);
         break;
     default:
         setupPage_->show();

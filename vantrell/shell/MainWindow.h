@@ -108,6 +108,7 @@ class MainWindow : public QMainWindow
     QTabBar* options_ = nullptr;
     MapGridPage* gridPage_ = nullptr;
     QWidget* view3dColumn_ = nullptr;
+    QWidget* toolArea_ = nullptr; // holds the pages that place themselves
     QLabel* label3d_ = nullptr;
     MapView3D* map3d_ = nullptr;
     AirflowMeterPage* afmPage_ = nullptr;
