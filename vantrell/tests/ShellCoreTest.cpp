@@ -104,7 +104,9 @@ class GridEditingTest : public ::testing::Test
   protected:
     void SetUp() override
     {
-        path_ = ::testing::TempDir() + "/grid-editing.ini";
+        // One file per test: ctest runs the tests of this fixture in parallel processes.
+        path_ = ::testing::TempDir() + "/grid-editing-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".ini";
         std::ofstream(path_)
             << "[initialisation]\ninjectorsize=370\ncyl=6\nromsize=4096\n"
                "[address locations]\nfuelhighmap=&h100\nfuellowmap=&h200\nignhighmap=&h300\n"
