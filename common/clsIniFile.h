@@ -1,4 +1,4 @@
-// INI file access with the behaviour of the classic private-profile functions: section and key names
+// INI file access with the behaviour stored settings files rely on: section and key names
 // match without regard to case, the first matching section and key win, blanks around names and
 // values are trimmed, a value wrapped in one pair of matching quotes loses them, values are cut to
 // 254 characters. Every call reads or writes the file whole; nothing is cached between calls.
