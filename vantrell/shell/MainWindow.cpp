@@ -648,9 +648,10 @@ bool MainWindow::windowKey(QWidget* receiver, QKeyEvent* event)
         if (loadMapFile(state_, dialogs_, *status_, *writeThrough_, state_.currentMap))
             grid->fillGrid();
     } else {
-        map3d_->viewKey(key, event->modifiers());
+        map3d_->viewKey(key, event->modifiers()); // redraws the view itself
     }
-    drawView();
+    if (key == Qt::Key_F1 || key == Qt::Key_S || key == Qt::Key_L)
+        drawView();
     grid->timer1().start();
     // The key goes on to the focused control (the grid moves its cursor, or rewrites its selection on
     // release).
