@@ -6,6 +6,7 @@
 #include "SteadyClock.h"
 
 #include "common/StatusSink.h"
+#include "testsupport/PauseSkippingClock.h"
 #include "testsupport/VirtualBoard.h"
 
 #include <QCoreApplication>
@@ -24,33 +25,7 @@ namespace {
 
 namespace msg = messages;
 
-// Real time for everything that waits on the line; pauses that wait for nothing (the scan's three
-// seconds) are skipped by moving this clock's time forward instead. With a real-time cap set, a wait
-// on the line that is not over within the cap skips the rest of its time too, so a search of a silent
-// line for ten seconds costs a fraction of one.
-class PauseSkippingClock : public SteadyClock
-{
-  public:
-    TimePoint now() const override { return SteadyClock::now() + skipped_; }
-    bool waitUntil(TimePoint deadline, SerialPort* port, const std::function<bool()>& done) override
-    {
-        if (done) {
-            const TimePoint capped = std::min(deadline, now() + realCap_);
-            if (SteadyClock::waitUntil(capped, port, done))
-                return true;
-        }
-        const auto left = deadline - now();
-        if (left > Duration::zero())
-            skipped_ += left;
-        QCoreApplication::processEvents();
-        return done && done();
-    }
-    void capRealWaits(Duration cap) { realCap_ = cap; }
-
-  private:
-    Duration skipped_{};
-    Duration realCap_ = std::chrono::hours(1);
-};
+using testsupport::PauseSkippingClock;
 
 Bytes romImage(std::size_t size)
 {

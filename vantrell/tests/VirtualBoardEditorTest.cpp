@@ -5,6 +5,7 @@
 
 #include "emulink/QtSerialPort.h"
 #include "emulink/SteadyClock.h"
+#include "testsupport/PauseSkippingClock.h"
 #include "testsupport/VirtualBoard.h"
 
 #include <QAction>
@@ -263,28 +264,7 @@ TEST_F(VirtualBoardEditor, RandomOperationsLeaveTheBoardsAsTheModelSays)
     checkBoards(301);
 }
 
-// Real time for replies, none for pauses: a wait with something to wait for (a reply) waits in real
-// time up to its deadline; a plain pause (the scan's three seconds) is skipped, so the scan's timing is
-// the clock's and its exchanges are the real line's.
-class PauseSkippingClock : public emulink::SteadyClock
-{
-  public:
-    TimePoint now() const override { return SteadyClock::now() + skipped_; }
-    bool waitUntil(TimePoint deadline, emulink::SerialPort* port, const std::function<bool()>& done) override
-    {
-        if (done && SteadyClock::waitUntil(deadline, port, done))
-            return true;
-        const auto left = deadline - now();
-        if (left > Duration::zero())
-            skipped_ += left;
-        QCoreApplication::processEvents();
-        return done && done();
-    }
-    Duration skipped() const { return skipped_; }
-
-  private:
-    Duration skipped_{};
-};
+using testsupport::PauseSkippingClock;
 
 // The scan and the online search from the emulator setup page, as a user clicks them, against the
 // boards the arguments describe (port 1 of the program folder names their line).

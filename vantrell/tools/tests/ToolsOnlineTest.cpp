@@ -10,6 +10,7 @@
 #include "emulink/Frames.h"
 #include "emulink/QtSerialPort.h"
 #include "emulink/SteadyClock.h"
+#include "testsupport/PauseSkippingClock.h"
 #include "testsupport/VirtualBoard.h"
 #include "vantrell/rom/RomFile.h"
 
@@ -26,25 +27,7 @@ using namespace vantrell::testing;
 
 namespace {
 
-// Real time for the waits on the line; the scan's pause, which waits for nothing, is skipped.
-class PauseSkippingClock : public emulink::SteadyClock
-{
-  public:
-    TimePoint now() const override { return SteadyClock::now() + skipped_; }
-    bool waitUntil(TimePoint deadline, emulink::SerialPort* port, const std::function<bool()>& done) override
-    {
-        if (done)
-            return SteadyClock::waitUntil(deadline, port, done);
-        const auto left = deadline - now();
-        if (left > Duration::zero())
-            skipped_ += left;
-        QCoreApplication::processEvents();
-        return false;
-    }
-
-  private:
-    Duration skipped_{};
-};
+using testsupport::PauseSkippingClock;
 
 // The editor's write-through seam over the link.
 class LinkWriteThrough : public WriteThrough
