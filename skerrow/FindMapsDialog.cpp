@@ -1,9 +1,10 @@
 #include "FindMapsDialog.h"
 
+#include "FixedPitchFont.h"
+
 #include "common/Numbers.h"
 
 #include <QDialogButtonBox>
-#include <QFontDatabase>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -23,7 +24,8 @@ FindMapsDialog::FindMapsDialog(const std::vector<MapCandidate>& candidates, QWid
 
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("candidateList"));
-    m_list->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    // The address, size and score columns line up only in a font of one glyph width.
+    m_list->setFont(fixedPitchFont(0));
     for (const auto& candidate : candidates)
         m_list->addItem(candidateText(candidate));
     if (m_list->count() > 0)

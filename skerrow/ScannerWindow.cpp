@@ -1,6 +1,7 @@
 #include "ScannerWindow.h"
 
 #include "DefaultScannerDialogs.h"
+#include "FixedPitchFont.h"
 #include "HexListing.h"
 #include "MapFinder.h"
 
@@ -15,7 +16,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -93,15 +93,7 @@ ScannerWindow::~ScannerWindow() = default;
 
 QFont ScannerWindow::smallControlFont()
 {
-    QFont font;
-    if (QFontDatabase::families().contains(QStringLiteral("Lucida Console")))
-        font = QFont(QStringLiteral("Lucida Console"));
-    else
-        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setStyleHint(QFont::Monospace);
-    font.setFixedPitch(true);
-    font.setPointSize(8);
-    return font;
+    return fixedPitchFont(8);
 }
 
 void ScannerWindow::buildMenus()
@@ -470,6 +462,14 @@ void ScannerWindow::adrKeyDown()
     if (m_walk.enterAddress(m_address->text().toStdString()) == AddressEntry::NotHexadecimal) {
         m_dialogs->showMessage(this, QStringLiteral("Not a valid hexidecimal number"));
         return;
+    }
+    // On the hex page the box shows the chosen row's address, yet the typed text is where the table
+    // starts. Choosing the first row again makes the box show that address, so a second Enter on the
+    // same text leaves the table where it is instead of adding the row's offset once more.
+    if (listingShown() && m_listing->count() > 0) {
+        m_rebuildingListing = true;
+        m_listing->setCurrentRow(0);
+        m_rebuildingListing = false;
     }
     Grid();
 }

@@ -44,7 +44,8 @@ class ScannerWindow : public QMainWindow
     const TableCut& table() const { return m_table; }
     // The conversion box's entry index (-1 when none is chosen).
     int conversionMode() const;
-    // The font of the small controls: "Lucida Console" 8 pt, or the system's fixed-pitch font.
+    // The font of the small controls and the listing: 8 pt of the first family of
+    // fixedPitchFamilies() that this machine has with one glyph width, else the system's fixed font.
     static QFont smallControlFont();
 
   public slots:

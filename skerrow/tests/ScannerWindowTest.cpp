@@ -12,7 +12,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QFontInfo>
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -156,7 +156,13 @@ TEST_F(SkerrowScannerWindow, StartsOnTheAboutPageWithItsControlsInPlace)
     EXPECT_EQ(child<QPushButton>("Button2")->text(), QStringLiteral(" >"));
     EXPECT_EQ(child<QPushButton>("Button3")->text(), QStringLiteral("<<"));
     EXPECT_EQ(child<QPushButton>("Button4")->text(), QStringLiteral(">>"));
-    EXPECT_TRUE(QFontInfo(child<QListWidget>("lb1")->font()).fixedPitch());
+    // The listing's columns line up only when narrow, wide and digit glyphs have one advance.
+    const QFontMetricsF listingMetrics(child<QListWidget>("lb1")->font());
+    EXPECT_GT(listingMetrics.horizontalAdvance(QLatin1Char('W')), 0);
+    EXPECT_EQ(listingMetrics.horizontalAdvance(QLatin1Char('i')),
+              listingMetrics.horizontalAdvance(QLatin1Char('W')));
+    EXPECT_EQ(listingMetrics.horizontalAdvance(QLatin1Char('0')),
+              listingMetrics.horizontalAdvance(QLatin1Char('W')));
     EXPECT_EQ(adr->font().pointSize(), 8);
 
     EXPECT_EQ(child<QAction>("ImportROMfile1")->text(), QStringLiteral("Import ROM file"));
@@ -383,6 +389,39 @@ TEST_F(SkerrowScannerWindow, GraphShowsTheSelectedRowAndTheHexPageShowsItsAddres
     pages->setCurrentIndex(0);
     EXPECT_TRUE(child<QComboBox>("nn")->isEnabled());
     EXPECT_EQ(adrText(), QStringLiteral("0400"));
+}
+
+TEST_F(SkerrowScannerWindow, EnterOnTheHexPageStartsTheTableAtTheTypedAddressAndStaysThere)
+{
+    const auto bytes = pattern(32768);
+    import(bytes);
+    child<QTabWidget>("PageControl1")->setCurrentIndex(1);
+    QListWidget* lb1 = child<QListWidget>("lb1");
+    QTest::mouseClick(lb1->viewport(), Qt::LeftButton, {}, lb1->visualItemRect(lb1->item(5)).center());
+    ASSERT_EQ(lb1->currentRow(), 5);
+    ASSERT_EQ(adrText(), QStringLiteral("0050"));
+    const auto& series = child<graph2d::LineGraph>("lineGraph")->series(0);
+
+    // A clamped address behaves the same: the box shows where the table really starts.
+    const struct
+    {
+        const char* typed;
+        std::int64_t table;
+        const char* shown;
+    } entries[] = {{"1000", 0x1000, "1000"}, {"9000", 0x7F00, "7F00"}};
+    for (const auto& entry : entries) {
+        QTest::mouseClick(lb1->viewport(), Qt::LeftButton, {}, lb1->visualItemRect(lb1->item(5)).center());
+        for (int enter = 1; enter <= 2; ++enter) {
+            if (enter == 1)
+                typeAddress(QLatin1String(entry.typed));
+            else
+                QTest::keyClick(child<QLineEdit>("adr"), Qt::Key_Return); // on the box's text as it is
+            EXPECT_EQ(window->walk().address(), entry.table) << entry.typed << " Enter " << enter;
+            EXPECT_EQ(lb1->currentRow(), 0) << entry.typed << " Enter " << enter;
+            EXPECT_EQ(adrText().toStdString(), entry.shown) << entry.typed << " Enter " << enter;
+            EXPECT_EQ(series.point(1).y, bytes[static_cast<std::size_t>(entry.table) + 1]) << entry.typed;
+        }
+    }
 }
 
 TEST_F(SkerrowScannerWindow, FindMapsListsThePlantedMapsAndJumpsToTheChosenOne)
