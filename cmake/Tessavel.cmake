@@ -32,7 +32,7 @@ function(tessavel_test)
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
     PROPERTIES LABELS ${T_LABEL} TIMEOUT ${T_TIMEOUT}
-               ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_RUNTIME_DIR=/tmp/tessavel-runtime")
+               ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
 
 # tessavel_benchmark(NAME <target> SOURCES <files...> LIBS <libs...>): built with the tests, run by hand

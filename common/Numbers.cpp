@@ -1,6 +1,7 @@
 #include "Numbers.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -79,7 +80,10 @@ std::size_t scanNumber(std::string_view text, double& value)
             i = j;
         }
     }
-    double v = std::strtod(digits.c_str(), nullptr);
+    // Never strtod: a window program runs in the user's locale, where the decimal point may be a comma.
+    // A value out of range leaves 0.
+    double v = 0;
+    std::from_chars(digits.data(), digits.data() + digits.size(), v);
     if (!std::isfinite(v))
         v = 0;
     value = negative ? -v : v;
@@ -106,11 +110,18 @@ template <typename T> T clampRound(double value)
     return static_cast<T>(r);
 }
 
+// printf-style texts without the C library's locale, which a window program takes from the user:
+// a German desktop would otherwise turn 12.5 into "12,5".
+std::string charsText(double value, std::chars_format format, int precision)
+{
+    char buffer[400];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, format, precision);
+    return result.ec == std::errc() ? std::string(buffer, result.ptr) : std::string("0");
+}
+
 std::string trimmedGeneral(double value, int significantDigits)
 {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*g", significantDigits, value);
-    std::string s = buffer;
+    std::string s = charsText(value, std::chars_format::general, significantDigits);
     // %g may still write an exponent for very large or small values; keep it, upper case.
     for (char& c : s)
         if (c == 'e')
@@ -156,9 +167,7 @@ std::string numberText(double value, int significantDigits)
         return " 0";
     std::string body;
     if (std::fabs(value) < 1e15 && value == std::floor(value)) {
-        char buffer[64];
-        std::snprintf(buffer, sizeof buffer, "%.0f", value);
-        body = buffer;
+        body = charsText(value, std::chars_format::fixed, 0);
     } else {
         body = trimmedGeneral(value, significantDigits);
     }
@@ -219,9 +228,7 @@ std::string formatFixed(double value, int decimals)
     double rounded = std::floor(scaled + 0.5 + 1e-9 * std::max(1.0, scaled));
     if (rounded == 0)
         value = 0;
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, rounded / scale);
-    std::string s = buffer;
+    std::string s = charsText(rounded / scale, std::chars_format::fixed, decimals);
     return value < 0 ? "-" + s : s;
 }
 

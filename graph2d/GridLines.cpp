@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
+#include <charconv>
+#include <string>
 
 namespace graph2d {
 
@@ -124,9 +125,10 @@ std::string axisNumberText(double value, double step)
     int decimals = 0;
     if (step < 1.0 && step > 0.0)
         decimals = std::min(20, static_cast<int>(std::ceil(-std::log10(step) - 1e-9)));
+    // std::to_chars, not printf: the label must not follow the user's locale (a decimal comma).
     char text[400];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    return text;
+    const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+    return result.ec == std::errc() ? std::string(text, result.ptr) : std::string("0");
 }
 
 } // namespace graph2d

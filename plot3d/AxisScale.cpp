@@ -1,7 +1,8 @@
 #include "plot3d/AxisScale.h"
 
 #include <cmath>
-#include <cstdio>
+#include <charconv>
+#include <string>
 #include <numbers>
 #include <utility>
 
@@ -84,12 +85,17 @@ std::string tickLabel(double tick, double low, double high, int decimals)
     if (std::fabs(tick / span) < 1e-14 && !(std::fabs(span) > 100000.0)) {
         text = decimals == 0 ? "0" : "0.0";
     } else {
+        // std::to_chars, not printf: the label must not follow the user's locale (a decimal comma).
         char buffer[400];
-        if (decimals >= 0)
-            std::snprintf(buffer, sizeof buffer, "%.*f", decimals > 12 ? 12 : decimals, tick);
-        else
-            std::snprintf(buffer, sizeof buffer, "%.3E", tick);
-        text = buffer;
+        const auto result =
+            decimals >= 0
+                ? std::to_chars(buffer, buffer + sizeof buffer, tick, std::chars_format::fixed,
+                                decimals > 12 ? 12 : decimals)
+                : std::to_chars(buffer, buffer + sizeof buffer, tick, std::chars_format::scientific, 3);
+        text = result.ec == std::errc() ? std::string(buffer, result.ptr) : std::string("0");
+        for (char& c : text)
+            if (c == 'e')
+                c = 'E';
         // A value that rounds to zero is written without a sign.
         if (text.starts_with('-') && text.find_first_not_of("-0.") == std::string::npos)
             text.erase(0, 1);

@@ -6,16 +6,20 @@
 
 #include <cstdlib>
 
+#include <unistd.h>
+
 int main(int argc, char** argv)
 {
     // Test discovery and CI run these binaries without a display.
     if (std::getenv("QT_QPA_PLATFORM") == nullptr)
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // Qt wants a runtime folder of the user's own; one per user, since another user's is not ours.
     if (std::getenv("XDG_RUNTIME_DIR") == nullptr) {
-        QDir().mkpath("/tmp/tessavel-runtime");
-        QFile::setPermissions("/tmp/tessavel-runtime",
+        const QString runtime = QDir::tempPath() + QStringLiteral("/tessavel-runtime-%1").arg(getuid());
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime,
                               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        setenv("XDG_RUNTIME_DIR", "/tmp/tessavel-runtime", 1);
+        setenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit().constData(), 1);
     }
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);

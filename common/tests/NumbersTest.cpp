@@ -12,8 +12,8 @@ TEST(ReadNumber, ReadsFromTheStartAndStopsAtTheFirstCharacterThatCannotContinue)
     EXPECT_EQ(readNumber("+7"), 7);
     EXPECT_EQ(readNumber(".5"), 0.5);
     EXPECT_EQ(readNumber("1.5E3x"), 1500);
-    EXPECT_EQ(readNumber("2e"), 2);   // an exponent without digits is not part of the number
-    EXPECT_EQ(readNumber("1 2"), 1);  // a blank ends the number
+    EXPECT_EQ(readNumber("2e"), 2);  // an exponent without digits is not part of the number
+    EXPECT_EQ(readNumber("1 2"), 1); // a blank ends the number
     EXPECT_EQ(readNumber("abc"), 0);
     EXPECT_EQ(readNumber(""), 0);
     EXPECT_EQ(readNumber("-"), 0);
@@ -97,3 +97,37 @@ TEST(FormatFixed, RoundsToTheGivenDecimalsWithAtLeastOneIntegerDigit)
     EXPECT_EQ(formatFixed(36.6, 0), "37");
     EXPECT_EQ(formatFixed(1234.4, 0), "1234");
 }
+
+#ifdef __linux__
+#include <clocale>
+#include <cstdlib>
+#include <filesystem>
+
+// A window program runs in the user's locale (Qt takes it from the environment at start-up), and a
+// German one writes 12.5 as "12,5": numbers in files and on screen must still use a decimal point.
+TEST(NumbersUnderADecimalCommaLocale, ReadAndWriteWithADecimalPoint)
+{
+    namespace fs = std::filesystem;
+    std::string pattern = (fs::temp_directory_path() / "tessavel-locale-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    const fs::path dir = pattern;
+    const std::string compile =
+        "localedef -i de_DE -f UTF-8 '" + (dir / "de_DE.UTF-8").string() + "' >/dev/null 2>&1";
+    (void)std::system(compile.c_str());
+    setenv("LOCPATH", dir.c_str(), 1);
+    ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr) << "localedef (package locales) made no de_DE";
+    EXPECT_STREQ(std::localeconv()->decimal_point, ",");
+
+    EXPECT_EQ(readNumber("12.5"), 12.5);
+    EXPECT_EQ(readNumber("1.5E3"), 1500);
+    EXPECT_EQ(numberText(12.5), " 12.5");
+    EXPECT_EQ(numberText(-0.25), "-0.25");
+    EXPECT_EQ(numberTextSingle(3187.5f), " 3187.5");
+    EXPECT_EQ(formatFixed(14.7, 2), "14.70");
+
+    std::setlocale(LC_ALL, "C");
+    unsetenv("LOCPATH");
+    std::error_code ignored;
+    fs::remove_all(dir, ignored);
+}
+#endif
