@@ -126,7 +126,7 @@ std::string joinLines(const std::vector<Line>& lines)
 
 bool readWholeFile(const std::string& path, std::string& contents)
 {
-    std::ifstream in(normalisePath(path), std::ios::binary);
+    std::ifstream in(filePath(path), std::ios::binary);
     if (!in)
         return false;
     std::ostringstream ss;
@@ -140,13 +140,13 @@ bool readWholeFile(const std::string& path, std::string& contents)
 bool writeFileReplacing(const std::string& path, const std::string& contents, std::string& error)
 {
     namespace fs = std::filesystem;
-    fs::path target(normalisePath(path));
+    const fs::path target = filePath(path);
     fs::path temp = target;
     temp += ".tmp-save";
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
         if (!out) {
-            error = "cannot create " + temp.string();
+            error = "cannot create " + pathText(temp);
             return false;
         }
         out.write(contents.data(), static_cast<std::streamsize>(contents.size()));
@@ -155,7 +155,7 @@ bool writeFileReplacing(const std::string& path, const std::string& contents, st
             out.close();
             std::error_code ec;
             fs::remove(temp, ec);
-            error = "cannot write " + temp.string();
+            error = "cannot write " + pathText(temp);
             return false;
         }
     }
@@ -179,6 +179,18 @@ std::string normalisePath(const std::string& path)
     std::replace(p.begin(), p.end(), '\\', '/');
     return p;
 #endif
+}
+
+std::filesystem::path filePath(const std::string& utf8Path)
+{
+    const std::string p = normalisePath(utf8Path);
+    return std::filesystem::path(std::u8string(p.begin(), p.end()));
+}
+
+std::string pathText(const std::filesystem::path& path)
+{
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
 }
 
 std::string clsIniFile::GetSetting(const std::string& Section, const std::string& KeyName) const

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -46,5 +47,11 @@ bool writeFileReplacing(const std::string& path, const std::string& contents, st
 
 // Turns '\' separators into '/' (paths stored by Windows installs use '\').
 std::string normalisePath(const std::string& path);
+
+// Paths travel through the core as UTF-8 text. Every file access goes through filePath(), which reads
+// the text as UTF-8 (on Windows the path is then wide, never a narrow name read in the ANSI code
+// page), so a folder named "Jürgen Ø/数据" opens everywhere; pathText() is the way back.
+std::filesystem::path filePath(const std::string& utf8Path);
+std::string pathText(const std::filesystem::path& path);
 
 } // namespace common

@@ -22,37 +22,21 @@ class BusyScope
     bool& busy_;
 };
 
-std::size_t replyLength(Command command)
+std::uint32_t capacityOfSizeCode(std::uint8_t code)
 {
-    switch (command) {
-    case Command::Version:
-        return expectedReplyLength(static_cast<char>(kCmdVersion));
-    case Command::Status:
-        return expectedReplyLength(static_cast<char>(kCmdStatus));
-    case Command::Hidden:
-        return expectedReplyLength(static_cast<char>(kCmdShortWrite));
-    case Command::ChunkWrite:
-        return expectedReplyLength(static_cast<char>(kCmdChunkWrite));
-    case Command::ChunkRead:
-        return expectedReplyLength(static_cast<char>(kCmdChunkRead));
-    }
-    return 1;
+    return code == '1' ? EmulatorLink::kCapacity27C256 : EmulatorLink::kCapacity27C512;
 }
 
-// Bytes of board memory that the command touches from its wire address on (0: none).
-std::size_t touchedLength(Command command, std::size_t dataSize)
+const char* eepromName(std::uint32_t capacity)
 {
-    switch (command) {
-    case Command::Hidden:
-    case Command::ChunkWrite:
-        return dataSize;
-    case Command::ChunkRead:
-        return kChunkSize;
-    case Command::Version:
-    case Command::Status:
-        return 0;
-    }
-    return 0;
+    return capacity == EmulatorLink::kCapacity27C256 ? "27c256" : "27c512";
+}
+
+// "<what> - ROM size of 65536 bytes is larger than the emulator memory of 32768 bytes".
+std::string romTooLarge(const char* what, std::uint32_t romSize, std::uint32_t capacity)
+{
+    return std::string(what) + " - ROM size of" + common::numberText(romSize) +
+           " bytes is larger than the emulator memory of" + common::numberText(capacity) + " bytes";
 }
 
 std::string hexAddress(std::int64_t value)
@@ -63,21 +47,6 @@ std::string hexAddress(std::int64_t value)
 }
 
 } // namespace
-
-std::optional<Command> commandFromName(std::string_view name)
-{
-    if (name == "version")
-        return Command::Version;
-    if (name == "status")
-        return Command::Status;
-    if (name == "hidden")
-        return Command::Hidden;
-    if (name == "chunkwrite")
-        return Command::ChunkWrite;
-    if (name == "chunkread")
-        return Command::ChunkRead;
-    return std::nullopt;
-}
 
 EmulatorLink::EmulatorLink(SerialPort& port, Clock& clock, common::StatusSink& status, QObject* parent)
     : QObject(parent), port_(port), clock_(clock), status_(status)
@@ -90,6 +59,7 @@ EmulatorLink::~EmulatorLink() = default;
 void EmulatorLink::setFoundEmulators(std::array<std::uint8_t, 2> ids, int count)
 {
     foundIds_ = ids;
+    scannedCapacity_ = {};
     count = std::clamp(count, 0, 2);
     if (count != foundCount_) {
         foundCount_ = count;
@@ -108,6 +78,9 @@ void EmulatorLink::setCapacity(std::uint32_t capacity)
 void EmulatorLink::setRomSize(std::uint32_t romSize)
 {
     romSize_ = romSize;
+    // Online, the boards would get the edits that land inside them and miss the rest.
+    if (online_ && !romFitsBoards())
+        takeOffline({romTooLarge("Emulator disabled", romSize_, capacity_)});
 }
 
 // --- port ---
@@ -156,109 +129,21 @@ std::optional<std::uint16_t> EmulatorLink::wireAddress(std::int64_t romAddress, 
     return static_cast<std::uint16_t>(wire);
 }
 
-EmulatorLink::Attempt EmulatorLink::exchangeWith(Command command, std::uint8_t id,
-                                                 std::span<const std::uint8_t> data,
-                                                 std::uint16_t wireAddress)
+EmulatorLink::Attempt EmulatorLink::sendAndAwait(const Bytes& frame, std::size_t replyLength)
 {
-    Bytes frame;
-    switch (command) {
-    case Command::Version:
-        frame = versionRequest(id);
-        break;
-    case Command::Status:
-        frame = statusRequest(id);
-        break;
-    case Command::Hidden:
-        frame = shortWrite(id, wireAddress, data);
-        break;
-    case Command::ChunkWrite:
-        frame = chunkWrite(id, wireAddress, data);
-        break;
-    case Command::ChunkRead:
-        frame = chunkRead(id, wireAddress);
-        break;
-    }
-    const std::size_t expected = replyLength(command);
     send(frame);
-    const bool arrived = waitForBytes(expected, kReplyTimeout);
     Attempt attempt;
+    attempt.arrived = waitForBytes(replyLength, kReplyTimeout);
     attempt.reply = port_.readAll();
-    if (!arrived)
-        return attempt;
-    if (command == Command::ChunkRead) {
-        // The last byte is the board's sum of the data before it; the data is returned either way.
-        const std::uint8_t sum = attempt.reply.back();
-        attempt.reply.pop_back();
-        attempt.success = sum == frameChecksum(attempt.reply);
-        return attempt;
-    }
-    attempt.success = true;
     return attempt;
-}
-
-ExchangeResult EmulatorLink::exchange(std::string_view commandName, std::span<const std::uint8_t> data,
-                                      std::int32_t romAddress)
-{
-    const std::optional<Command> command = commandFromName(commandName);
-    if (!command)
-        return online_ ? ExchangeResult{} : ExchangeResult{true, Bytes{'O'}};
-    return exchange(*command, data, romAddress);
-}
-
-ExchangeResult EmulatorLink::exchange(Command command, std::span<const std::uint8_t> data,
-                                      std::int32_t romAddress)
-{
-    if (!online_)
-        return ExchangeResult{true, Bytes{'O'}};
-    if (busy_)
-        return ExchangeResult{}; // called from inside another exchange's wait: never interleave
-    if (foundCount_ == 0) {
-        takeOffline({messages::kNoBoardInList});
-        return ExchangeResult{true, Bytes{'O'}};
-    }
-    if (command == Command::Hidden && (data.empty() || data.size() > kMaxShortWrite))
-        return ExchangeResult{};
-    // Version and status requests carry no address: only the commands that touch memory are checked.
-    const std::size_t touched = touchedLength(command, data.size());
-    const std::optional<std::uint16_t> wire =
-        touched == 0 ? std::optional<std::uint16_t>(0) : wireAddress(romAddress, touched);
-    if (!wire) {
-        say("Exchange refused - ROM address " + hexAddress(romAddress) + " is outside the emulator memory");
-        noteFailure();
-        return online_ ? ExchangeResult{} : ExchangeResult{true, Bytes{'O'}};
-    }
-
-    ExchangeResult result;
-    {
-        BusyScope busy(busy_);
-        bool all = true;
-        for (int slot = 0; slot < foundCount_; ++slot) {
-            Attempt attempt = exchangeWith(command, foundIds_[slot], data, *wire);
-            all = all && attempt.success;
-            result.reply = std::move(attempt.reply);
-            if (!port_.isOpen())
-                break; // a line event ended the link meanwhile
-        }
-        // Success only when every board took it: a board that missed a write must not be hidden
-        // behind the one after it.
-        result.success = all;
-    }
-    if (result.success)
-        noteSuccess();
-    else
-        noteFailure();
-    return result;
 }
 
 bool EmulatorLink::verifiedBlockWrite(std::span<const std::uint8_t> data, std::int32_t romAddress,
                                       std::uint8_t id)
 {
-    if (busy_)
-        return false;
     const std::optional<std::uint16_t> wire = wireAddress(romAddress, data.size());
-    if (!wire || data.empty()) {
-        say("Block write refused - ROM address " + hexAddress(romAddress) +
-            " is outside the emulator memory");
+    if (busy_ || !wire || data.empty()) {
+        // The upload checks all of this first; counted, so that its retry loop ends whatever happens.
         noteFailure();
         return false;
     }
@@ -295,9 +180,10 @@ int EmulatorLink::scan()
     if (busy_)
         return -1;
     if (!openPort()) {
-        say(messages::kPortError);
+        reportOpenFailure();
         // Online with the port closed would only fail every write: the link goes offline.
         setOnline(false);
+        emit wentOffline();
         return -1;
     }
     emit scanStarted();
@@ -307,13 +193,18 @@ int EmulatorLink::scan()
     int found = 0;
     std::array<std::uint8_t, 2> ids = foundIds_;
     foundCount_ = 0;
+    scannedCapacity_ = {};
     for (std::uint8_t id : {std::uint8_t{1}, std::uint8_t{2}}) {
         emit scanProgress(id);
         // Reopened for each ID: DTR and RTS drop and rise again.
         openPort();
         const Bytes reply = versionProbe(id);
         if (!reply.empty()) {
-            ids[static_cast<std::size_t>(found)] = id;
+            const auto slot = static_cast<std::size_t>(found);
+            ids[slot] = id;
+            // Any byte counts as found; the size is known only from a whole reply.
+            if (reply.size() > 2)
+                scannedCapacity_[slot] = capacityOfSizeCode(reply[2]);
             ++found;
             foundIds_ = ids;
             foundCount_ = found;
@@ -332,6 +223,16 @@ int EmulatorLink::scan()
             goOffline();
             say(messages::kNoBoardInList);
         }
+    }
+    if (online_) {
+        // The link stays online with the boards found now: a smaller one among them governs from now
+        // on, as it would have when going online.
+        std::uint32_t smallest = capacity_;
+        for (int slot = 0; slot < found; ++slot)
+            smallest = std::min(smallest, scannedCapacity_[std::size_t(slot)].value_or(capacity_));
+        setCapacity(smallest);
+        if (!romFitsBoards())
+            takeOffline({romTooLarge("Emulator disabled", romSize_, capacity_)});
     }
     return found;
 }
@@ -355,7 +256,7 @@ bool EmulatorLink::goOnline()
     }
     if (!openPort()) {
         goOffline();
-        say(messages::kPortError);
+        reportOpenFailure();
         return false;
     }
 
@@ -363,6 +264,7 @@ bool EmulatorLink::goOnline()
     const std::uint8_t id = foundIds_[0];
     Bytes reply;
     bool found = false;
+    std::uint32_t otherCapacity = 0; // of the board in slot 2; 0: no second board
     {
         BusyScope busy(busy_);
         const Clock::TimePoint deadline = roundToSecond(clock_.now() + kOnlineSearch);
@@ -376,6 +278,8 @@ bool EmulatorLink::goOnline()
             reply = port_.readAll();
             found = reply.size() > 2;
         } while (!found && clock_.now() < deadline);
+        if (found && foundCount_ == 2 && foundIds_[1] != id)
+            otherCapacity = secondBoardCapacity();
     }
 
     if (!found) {
@@ -383,22 +287,42 @@ bool EmulatorLink::goOnline()
         goOffline();
         return false;
     }
+    if (!port_.isOpen())
+        return false; // a line event closed the port meanwhile; its lines have been shown
+    const std::uint32_t capacity = capacityOfSizeCode(reply[2]);
     say("Emulator found : v" + common::numberText(reply[0]) + "." + common::numberText(reply[1]));
-    if (reply[2] == '1') {
-        say("Can emulate up to 27c256 eprom size");
-        setCapacity(kCapacity27C256);
-    } else {
-        say("Can emulate up to 27c512 eprom size");
-        setCapacity(kCapacity27C512);
+    say(std::string("Can emulate up to ") + eepromName(capacity) + " eprom size");
+    if (otherCapacity != 0 && otherCapacity != capacity)
+        say("Emulator ID " + common::numberText(foundIds_[1]) + " can emulate up to " +
+            eepromName(otherCapacity) + " eprom size");
+    // Both boards get the same wire addresses: the smaller one decides what fits.
+    setCapacity(otherCapacity != 0 ? std::min(capacity, otherCapacity) : capacity);
+    if (!romFitsBoards()) {
+        say(romTooLarge("Online refused", romSize_, capacity_));
+        goOffline();
+        return false;
     }
     setOnline(true);
     return true;
+}
+
+std::uint32_t EmulatorLink::secondBoardCapacity()
+{
+    // Asked afresh, since a board may have been changed since the scan; the scan's word is the
+    // fallback, and without it the smaller size, so that a ROM that is let through fits either board.
+    for (int attempt = 0; attempt < kMaxFailuresInRow && port_.isOpen(); ++attempt) {
+        const Attempt version = sendAndAwait(versionRequest(foundIds_[1]), 3);
+        if (version.arrived && version.reply.size() > 2)
+            return capacityOfSizeCode(version.reply[2]);
+    }
+    return scannedCapacity_[1].value_or(kCapacity27C256);
 }
 
 void EmulatorLink::goOffline()
 {
     setOnline(false);
     closePort();
+    emit wentOffline();
 }
 
 // --- sending edits ---
@@ -414,6 +338,10 @@ WriteThroughResult EmulatorLink::writeThrough(std::uint32_t romAddress, std::spa
     if (foundCount_ == 0) {
         takeOffline({messages::kNoBoardInList});
         return WriteThroughResult::LinkDropped;
+    }
+    if (!romFitsBoards()) {
+        say(romTooLarge("Write refused", romSize_, capacity_));
+        return WriteThroughResult::Refused;
     }
     const std::optional<std::uint16_t> first = wireAddress(romAddress, bytes.size());
     if (!first) {
@@ -433,7 +361,7 @@ WriteThroughResult EmulatorLink::writeThrough(std::uint32_t romAddress, std::spa
                 bool ok = false;
                 {
                     BusyScope busy(busy_);
-                    ok = exchangeWith(Command::Hidden, foundIds_[slot], piece, wire).success;
+                    ok = sendAndAwait(shortWrite(foundIds_[slot], wire, piece), 1).arrived;
                 }
                 if (ok) {
                     noteSuccess();
@@ -458,6 +386,10 @@ UploadResult EmulatorLink::upload(std::span<const std::uint8_t> rom,
     }
     if (busy_)
         return result;
+    if (!romFitsBoards()) {
+        say(romTooLarge("Upload refused", romSize_, capacity_));
+        return result;
+    }
     if (rom.empty() || rom.size() % kChunkSize != 0) {
         say("Upload refused - the ROM image is not a whole number of 256-byte blocks");
         return result;
@@ -507,6 +439,50 @@ UploadResult EmulatorLink::upload(std::span<const std::uint8_t> rom,
     return result;
 }
 
+std::optional<Bytes> EmulatorLink::readBlock(std::uint8_t id, std::uint32_t romAddress)
+{
+    if (!online_ || busy_)
+        return std::nullopt;
+    if (foundCount_ == 0) {
+        takeOffline({messages::kNoBoardInList});
+        return std::nullopt;
+    }
+    if (std::find(foundIds_.begin(), foundIds_.begin() + foundCount_, id) == foundIds_.begin() + foundCount_)
+        return std::nullopt;
+    if (!romFitsBoards()) {
+        say(romTooLarge("Read refused", romSize_, capacity_));
+        return std::nullopt;
+    }
+    const std::optional<std::uint16_t> wire = wireAddress(romAddress, kChunkSize);
+    if (!wire) {
+        say("Read refused - ROM address " + hexAddress(romAddress) + " to " +
+            hexAddress(std::int64_t(romAddress) + std::int64_t(kChunkSize) - 1) +
+            " is outside the emulator memory");
+        return std::nullopt;
+    }
+
+    // Bounded: the third failure in a row takes the link offline.
+    while (online_) {
+        Attempt attempt;
+        {
+            BusyScope busy(busy_);
+            attempt = sendAndAwait(chunkRead(id, *wire), kChunkSize + 1);
+        }
+        Bytes& reply = attempt.reply;
+        // The last byte is the board's sum of the 256 before it; more bytes than that is a garbled reply.
+        if (attempt.arrived && reply.size() == kChunkSize + 1) {
+            const std::uint8_t sum = reply.back();
+            reply.pop_back();
+            if (sum == frameChecksum(reply)) {
+                noteSuccess();
+                return std::move(reply);
+            }
+        }
+        noteFailure();
+    }
+    return std::nullopt;
+}
+
 // --- failures and line events ---
 
 void EmulatorLink::noteFailure()
@@ -528,12 +504,21 @@ void EmulatorLink::setOnline(bool online)
     emit onlineChanged(online);
 }
 
-void EmulatorLink::takeOffline(std::initializer_list<const char*> lines)
+void EmulatorLink::takeOffline(std::initializer_list<std::string> lines)
 {
     setOnline(false);
     closePort();
-    for (const char* line : lines)
+    emit wentOffline();
+    for (const std::string& line : lines)
         say(line);
+}
+
+void EmulatorLink::reportOpenFailure()
+{
+    say(messages::kPortError);
+    const QString reason = openFailureAdvice(port_);
+    if (!reason.isEmpty())
+        say(reason.toStdString());
 }
 
 void EmulatorLink::onCommsError(CommsEvent /*event*/)

@@ -2,7 +2,35 @@
 
 #include <QMetaObject>
 
+#include <system_error>
+
 namespace emulink {
+
+namespace {
+
+OpenFailure openFailureOf(QSerialPort::SerialPortError error, const QString& text)
+{
+    switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+        return OpenFailure::NoSuchPort;
+    case QSerialPort::OpenError:
+        return OpenFailure::InUse;
+    case QSerialPort::PermissionError: {
+        // Qt's own words when its lock file is held, and the system's for a device opened exclusively
+        // elsewhere (both in the language the user runs the program in).
+        static const QString locked = QSerialPort::tr("Permission error while locking the device");
+        static const QString busy = QString::fromLocal8Bit(
+            std::make_error_code(std::errc::device_or_resource_busy).message().c_str());
+        if (text == locked || text == busy)
+            return OpenFailure::InUse;
+        return OpenFailure::PermissionDenied;
+    }
+    default:
+        return OpenFailure::Other;
+    }
+}
+
+} // namespace
 
 QtSerialPort::QtSerialPort(QObject* parent) : SerialPort(parent)
 {
@@ -23,8 +51,10 @@ bool QtSerialPort::open(const QString& name)
     close();
     name_ = name;
     error_.clear();
+    failure_ = OpenFailure::None;
     if (name.isEmpty()) {
         error_ = QStringLiteral("no such port");
+        failure_ = OpenFailure::NoSuchPort;
         return false;
     }
     serial_.setPortName(name);
@@ -35,6 +65,7 @@ bool QtSerialPort::open(const QString& name)
     serial_.setFlowControl(QSerialPort::NoFlowControl);
     if (!serial_.open(QIODevice::ReadWrite)) {
         error_ = serial_.errorString();
+        failure_ = openFailureOf(serial_.error(), error_);
         serial_.clearError();
         return false;
     }

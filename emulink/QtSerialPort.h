@@ -5,7 +5,12 @@
 // error (the other end went away) closes the port and is reported as CommsEvent::HangUp from the next
 // pass of the event loop (left open, QSerialPort repeats the error at full CPU). A write error is
 // reported as WriteFailed, any other unexpected error as SettingsError. Qt 6 reports no break,
-// framing or parity events; InProcessPort can inject them.
+// framing or parity events; boardsim::InProcessPort can inject them.
+//
+// A failed open is sorted by QSerialPort's error code. Qt reports a device that another program holds
+// as a permission error too: through its lock file (a second open of the same device, also from this
+// process) or the system's "device busy". Those two are told apart from a refused permission by their
+// error text and reported as InUse.
 #pragma once
 
 #include "SerialPort.h"
@@ -34,6 +39,7 @@ class QtSerialPort : public SerialPort
     std::size_t bytesWaiting() const override;
     Bytes readAll() override;
     QString errorText() const override { return error_; }
+    OpenFailure openFailure() const override { return failure_; }
 
   private:
     void onError(QSerialPort::SerialPortError error);
@@ -41,6 +47,7 @@ class QtSerialPort : public SerialPort
     QSerialPort serial_;
     QString name_;
     QString error_;
+    OpenFailure failure_ = OpenFailure::None;
     bool eventPending_ = false;
     std::uint64_t generation_ = 0;
 };

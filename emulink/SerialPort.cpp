@@ -56,4 +56,38 @@ void closeDropped(SerialPort& port)
     port.close();
 }
 
+QString openFailureAdvice(OpenFailure failure, const QString& portName, const QString& systemText,
+                          bool dialoutAdvice)
+{
+    // An empty name comes from a port number with no port behind it.
+    const QString port = portName.isEmpty() ? QString() : QStringLiteral(" ") + portName;
+    switch (failure) {
+    case OpenFailure::None:
+        return {};
+    case OpenFailure::PermissionDenied: {
+        const QString denied = portName.isEmpty() ? QStringLiteral("Permission denied")
+                                                  : QStringLiteral("Permission denied on ") + portName;
+        if (dialoutAdvice)
+            return denied + QStringLiteral(" - add your user to the dialout group, then log in again");
+        return denied;
+    }
+    case OpenFailure::NoSuchPort:
+        return QStringLiteral("No such port") + port +
+               QStringLiteral(" - check the cable and the port number");
+    case OpenFailure::InUse:
+        return QStringLiteral("Port") + port +
+               QStringLiteral(" is in use by another program - close it and try again");
+    case OpenFailure::Other:
+        break;
+    }
+    if (systemText.isEmpty())
+        return QStringLiteral("Cannot open") + port;
+    return QStringLiteral("Cannot open") + port + QStringLiteral(" - ") + systemText;
+}
+
+QString openFailureAdvice(const SerialPort& port)
+{
+    return openFailureAdvice(port.openFailure(), port.name(), port.errorText());
+}
+
 } // namespace emulink

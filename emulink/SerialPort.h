@@ -1,8 +1,8 @@
 // The seam between the link and a serial line: what the link needs of a port and nothing more.
 //
-// Implementations: QtSerialPort (a real line or a pseudo-terminal) and InProcessPort (simulated boards
-// inside the test process). Both pass the same contract tests. Every call runs on the thread that owns
-// the object (the user-interface thread); nothing blocks.
+// Implementations: QtSerialPort (a real line or a pseudo-terminal) and boardsim::InProcessPort
+// (simulated boards inside the test process). Both pass the same contract tests. Every call runs on the
+// thread that owns the object (the user-interface thread); nothing blocks.
 #pragma once
 
 #include "Frames.h"
@@ -34,6 +34,15 @@ enum class CommsEvent {
 // Short English name of the event, for logs and test output.
 const char* commsEventName(CommsEvent event);
 
+// Why the last open() failed, in the cases a user can do something about.
+enum class OpenFailure {
+    None,             // the last open succeeded, or none was tried
+    PermissionDenied, // the user may not open the device
+    NoSuchPort,       // no device of that name (not plugged in, wrong number)
+    InUse,            // another program, or another port object, holds the device
+    Other,            // anything else; errorText() has the system's words
+};
+
 class SerialPort : public QObject
 {
     Q_OBJECT
@@ -43,7 +52,7 @@ class SerialPort : public QObject
 
     // Opens the named port at 115200 baud, 8 data bits, no parity, 1 stop bit, no flow control, bytes
     // passed unchanged. Returns isOpen() afterwards. Opening an open port closes it first. A failure
-    // leaves the port closed with errorText() set.
+    // leaves the port closed with openFailure() and errorText() set; an empty name fails as NoSuchPort.
     virtual bool open(const QString& name) = 0;
     // Closes the port; safe when closed. Bytes waiting are lost.
     virtual void close() = 0;
@@ -65,8 +74,10 @@ class SerialPort : public QObject
     // Takes every byte waiting (possibly none).
     virtual Bytes readAll() = 0;
 
-    // Description of the last failure; empty when none.
+    // Description of the last failure (of an open or a line event); empty when none.
     virtual QString errorText() const = 0;
+    // Kind of failure of the last open(); None after a successful one.
+    virtual OpenFailure openFailure() const = 0;
 
   signals:
     // New bytes are waiting. Emitted from the event loop, never from inside a call on the port.
@@ -82,5 +93,21 @@ bool openPowered(SerialPort& port, const QString& name);
 
 // Drops DTR and RTS and closes the port, when it is open.
 void closeDropped(SerialPort& port);
+
+// Whether a refused permission is worth the advice to join the "dialout" group: on Linux, the serial
+// devices belong to that group.
+#ifdef Q_OS_LINUX
+inline constexpr bool kDialoutAdvice = true;
+#else
+inline constexpr bool kDialoutAdvice = false;
+#endif
+
+// The line shown after "Invalid comport or comport init error": what went wrong with the named port
+// and what the user can do about it, or the system's own text (`systemText`) when the failure is of
+// no known kind. Empty for OpenFailure::None.
+QString openFailureAdvice(OpenFailure failure, const QString& portName, const QString& systemText,
+                          bool dialoutAdvice = kDialoutAdvice);
+// The same for the last open() of the port.
+QString openFailureAdvice(const SerialPort& port);
 
 } // namespace emulink

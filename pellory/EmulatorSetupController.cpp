@@ -59,17 +59,19 @@ bool EmulatorSetupController::openPort(const QString& boxText)
 {
     if (busy_)
         return false;
-    const QString name = emulink::resolvePortName(boxText, programFolder_);
-    bool opened = false;
-    if (name.isEmpty())
-        closePort(); // a number with no port behind it: nothing to open
-    else
-        opened = emulink::openPowered(port_, name);
+    // A number with no port behind it gives an empty name, which the port refuses as no such port.
+    const bool opened = emulink::openPowered(port_, emulink::resolvePortName(boxText, programFolder_));
     if (!opened)
-        setStatusText(kPortError);
-    else if (statusText_ == kPortError)
-        setStatusText(QString());
+        setStatusText(portErrorText());
+    else if (statusText_.startsWith(kPortError))
+        setStatusText(QString()); // the port error and its reason line are past
     return opened;
+}
+
+QString EmulatorSetupController::portErrorText() const
+{
+    const QString reason = emulink::openFailureAdvice(port_);
+    return reason.isEmpty() ? kPortError : kPortError + kLineBreak + reason;
 }
 
 void EmulatorSetupController::closePort()
@@ -81,7 +83,7 @@ bool EmulatorSetupController::reportIfClosed()
 {
     if (port_.isOpen())
         return false;
-    setStatusText(kPortError);
+    setStatusText(portErrorText());
     return true;
 }
 
@@ -99,7 +101,7 @@ bool EmulatorSetupController::searchEmulators()
             break;
         if (!port_.isOpen()) {
             // The line went away during the search (adapter unplugged): probing on would only burn time.
-            appendStatusLine(kPortError);
+            appendStatusLine(portErrorText());
             break;
         }
         const emulink::Bytes reply = emulink::setupVersionProbe(port_, clock_, static_cast<std::uint8_t>(id));

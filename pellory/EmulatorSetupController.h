@@ -5,7 +5,7 @@
 //
 // One action at a time: while an action waits, a second one is refused (returns false and sends
 // nothing), so two exchanges never share the line. When the port is not open, every action shows
-// kPortError instead of sending.
+// kPortError instead of sending, followed by the reason when the last open failed.
 #pragma once
 
 #include "StatusTextView.h"
@@ -33,8 +33,9 @@ class EmulatorSetupController : public QObject
     ~EmulatorSetupController() override;
 
     // Opens the port that the port box text names (a number is looked up as the editor does), with
-    // DTR and RTS raised. On failure the port is left closed and the status text becomes kPortError;
-    // a success after such a failure clears that message. Refused (false) while an action runs.
+    // DTR and RTS raised. On failure the port is left closed and the status text becomes kPortError
+    // and a line with the reason and what to do (emulink::openFailureAdvice); a success after such a
+    // failure clears that message. Refused (false) while an action runs.
     bool openPort(const QString& boxText);
     // Drops DTR and RTS and closes the port, when it is open.
     void closePort();
@@ -65,6 +66,8 @@ class EmulatorSetupController : public QObject
   private:
     class BusyScope;
     bool reportIfClosed();
+    // kPortError, and on the next line why the last open failed (when it did).
+    QString portErrorText() const;
 
     emulink::SerialPort& port_;
     emulink::Clock& clock_;

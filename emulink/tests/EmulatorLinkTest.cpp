@@ -9,8 +9,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <numeric>
+#include <optional>
 
 using namespace std::chrono_literals;
 using ::testing::ElementsAre;
@@ -43,102 +45,115 @@ Bytes romImage(std::size_t size)
     return rom;
 }
 
-// --- exchange ---
+// --- frames on the wire, block read ---
 
-TEST(EmulatorLinkExchange, OfflineExchangeSucceedsWithOAndSendsNothing)
-{
-    InProcessRig rig;
-    rig.link.setFoundEmulators({1, 2}, 2);
-    for (const char* name : {"version", "status", "hidden", "chunkwrite", "chunkread"}) {
-        const ExchangeResult r = rig.link.exchange(name, bytesOf({0x12}), 0x100);
-        EXPECT_TRUE(r.success) << name;
-        EXPECT_EQ(r.reply, Bytes{'O'}) << name;
-    }
-    EXPECT_TRUE(rig.port.writes().empty());
-    EXPECT_TRUE(rig.status.lines.empty());
-}
-
-TEST(EmulatorLinkExchange, ShortWriteFrameCarriesTheOffsetWireAddressHighByteFirst)
+TEST(EmulatorLinkFrames, AShortWriteCarriesTheOffsetWireAddressHighByteFirst)
 {
     InProcessRig rig({{2, 1, 0, 0x10000}});
     rig.link.setRomSize(0x8000);
     rig.online({2, 0}, 1);
     ASSERT_EQ(rig.link.emulatorOffset(), 0x8000); // the 27C512 board's size was taken at once
 
-    const ExchangeResult r = rig.link.exchange("hidden", bytesOf({0x12, 0x34}), 0x1234);
-    EXPECT_TRUE(r.success);
-    EXPECT_EQ(r.reply.size(), 1u);
-    EXPECT_EQ(rig.port.writes().back(), bytesOf({0x41, 0x02, 0x77, 0x02, 0x92, 0x34, 0x12, 0x34, 0xC8}));
+    EXPECT_EQ(rig.link.writeThrough(0x1234, bytesOf({0x12, 0x34})), WriteThroughResult::Sent);
+    EXPECT_THAT(rig.bus.frameLog(),
+                ElementsAre(bytesOf({0x41, 0x02, 0x77, 0x02, 0x92, 0x34, 0x12, 0x34, 0xC8})));
     EXPECT_EQ(rig.bus.boards()[0].memory[0x9234], 0x12);
     EXPECT_EQ(rig.bus.boards()[0].memory[0x9235], 0x34);
 }
 
-TEST(EmulatorLinkExchange, BothBoardsGetTheSameWireAddressAndBuffersAreDiscardedFirst)
-{
-    InProcessRig rig;
-    rig.link.setRomSize(0x4000);
-    rig.online();
-    const int discardsBefore = rig.port.discardCount();
-    ASSERT_TRUE(rig.link.exchange(Command::Hidden, bytesOf({0xAB}), 0x0010).success);
-    EXPECT_THAT(rig.bus.frameLog(),
-                ElementsAre(shortWrite(1, 0x4010, bytesOf({0xAB})), shortWrite(2, 0x4010, bytesOf({0xAB}))));
-    EXPECT_EQ(rig.port.discardCount() - discardsBefore, 2);
-}
-
-TEST(EmulatorLinkExchange, ChunkReadChecksFitsAndReturnsTheDataEvenWhenTheSumIsWrong)
+TEST(EmulatorLinkFrames, AReplyLaterThanTheBoundCountsAsNoReply)
 {
     InProcessRig rig({{1, 1, 0, 0x8000}});
     rig.link.setRomSize(0x8000);
-    rig.online({1, 0}, 1);
-    auto& memory = rig.bus.boards()[0].memory;
-    std::iota(memory.begin() + 0x200, memory.begin() + 0x300, 0);
-    const Bytes expected(memory.begin() + 0x200, memory.begin() + 0x300);
-
-    ExchangeResult good = rig.link.exchange("chunkread", {}, 0x200);
-    EXPECT_TRUE(good.success);
-    EXPECT_EQ(good.reply, expected);
-
-    rig.bus.injectFault(Fault::WrongChunkChecksum);
-    ExchangeResult bad = rig.link.exchange("chunkread", {}, 0x200);
-    EXPECT_FALSE(bad.success);
-    EXPECT_EQ(bad.reply, expected);
-    EXPECT_TRUE(rig.link.isOnline()); // one failure is not yet a silent board
-}
-
-TEST(EmulatorLinkExchange, AReplyLaterThanTheBoundCountsAsNoReply)
-{
-    InProcessRig rig({{1, 1, 0, 0x8000}});
     rig.online({1, 0}, 1);
     rig.bus.setLateReplyDelay(400ms);
     rig.bus.injectFault(Fault::LateReply);
     const auto start = rig.clock.now();
-    EXPECT_FALSE(rig.link.exchange("status", {}, 0).success);
-    EXPECT_EQ(rig.clock.now() - start, EmulatorLink::kReplyTimeout);
+    EXPECT_EQ(rig.link.writeThrough(0x10, bytesOf({1})), WriteThroughResult::Sent);
+    EXPECT_EQ(rig.clock.now() - start, EmulatorLink::kReplyTimeout); // then the retry was answered at once
+    EXPECT_EQ(rig.bus.frameLog().size(), 2u);
 }
 
-TEST(EmulatorLinkExchange, ACallersRepeatUntilSuccessLoopEndsOfflineAfterThreeFailures)
+TEST(EmulatorLinkReadBlock, ReadsTheBoardsBytesAtTheOffsetWireAddress)
+{
+    InProcessRig rig({{1, 1, 0, 0x10000}, {2, 1, 0, 0x10000}});
+    rig.link.setRomSize(0x8000);
+    rig.online();
+    auto& memory = rig.bus.boards()[1].memory;
+    std::iota(memory.begin() + 0x8200, memory.begin() + 0x8300, 0);
+    const std::optional<Bytes> block = rig.link.readBlock(2, 0x200);
+    ASSERT_TRUE(block);
+    EXPECT_EQ(*block, Bytes(memory.begin() + 0x8200, memory.begin() + 0x8300));
+    EXPECT_THAT(rig.bus.frameLog(), ElementsAre(chunkRead(2, 0x8200)));
+    EXPECT_EQ(rig.link.readBlock(1, 0x7F00), Bytes(256, 0xFF)); // the last block of the ROM
+}
+
+TEST(EmulatorLinkReadBlock, BadRepliesAreReadAgainAndTheThirdInARowTakesTheLinkOffline)
+{
+    struct Case
+    {
+        Fault fault;
+        int count;
+        std::size_t frames;
+        bool read;
+    };
+    for (const Case& c : {Case{Fault::WrongChunkChecksum, 1, 2, true}, Case{Fault::NoReply, 2, 3, true},
+                          Case{Fault::ExtraBytes, 1, 2, true}, Case{Fault::WrongChunkChecksum, 3, 3, false},
+                          Case{Fault::NoReply, 1000, 3, false}}) {
+        InProcessRig rig({{1, 1, 0, 0x8000}});
+        rig.link.setRomSize(0x8000);
+        rig.online({1, 0}, 1);
+        rig.bus.boards()[0].memory[0x300] = 0x42;
+        rig.bus.injectFault(c.fault, c.count);
+        const std::optional<Bytes> block = rig.link.readBlock(1, 0x300);
+        const std::string label = std::string(boardsim::faultName(c.fault)) + " x" + std::to_string(c.count);
+        EXPECT_EQ(rig.bus.frameLog().size(), c.frames) << label;
+        EXPECT_EQ(block.has_value(), c.read) << label;
+        EXPECT_EQ(rig.link.isOnline(), c.read) << label;
+        if (c.read) {
+            EXPECT_EQ(block->size(), 256u) << label;
+            EXPECT_EQ(block->at(0), 0x42) << label;
+            EXPECT_TRUE(rig.status.lines.empty()) << label;
+        } else {
+            EXPECT_FALSE(rig.port.isOpen()) << label;
+            EXPECT_EQ(rig.takeLines(), kNotRespondingLines) << label;
+        }
+    }
+}
+
+TEST(EmulatorLinkReadBlock, SendsNothingForABoardItCannotAddress)
 {
     InProcessRig rig;
     rig.link.setRomSize(0x8000);
+    rig.link.setFoundEmulators({1, 2}, 2);
+    EXPECT_FALSE(rig.link.readBlock(1, 0)); // offline
     rig.online();
-    rig.bus.injectFault(Fault::NoReply, 1000);
-    int tries = 0;
-    while (!rig.link.exchange("hidden", bytesOf({1}), 0x10).success && tries < 100)
-        ++tries;
-    EXPECT_EQ(tries, 3);
+    EXPECT_FALSE(rig.link.readBlock(3, 0)); // not a found board
+    EXPECT_TRUE(rig.status.lines.empty());
+    // Out of range: refused with a line each time, never counted towards going offline.
+    for (std::uint32_t address : {0x7F01u, 0x8000u, 0x8000u, 0x8000u})
+        EXPECT_FALSE(rig.link.readBlock(1, address)) << address;
+    const auto lines = rig.takeLines();
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0], "Read refused - ROM address &h7F01 to &h8000 is outside the emulator memory");
+    EXPECT_TRUE(rig.link.isOnline());
+    EXPECT_TRUE(rig.bus.frameLog().empty());
+
+    rig.link.setFoundEmulators({1, 2}, 0);
+    EXPECT_FALSE(rig.link.readBlock(1, 0));
+    EXPECT_THAT(rig.takeLines(), ElementsAre(msg::kNoBoardInList));
     EXPECT_FALSE(rig.link.isOnline());
-    EXPECT_FALSE(rig.port.isOpen());
-    EXPECT_EQ(rig.takeLines(), kNotRespondingLines);
+    EXPECT_TRUE(rig.bus.frameLog().empty());
 }
 
-TEST(EmulatorLinkExchange, OnlineWithAnEmptyFoundListGoesOfflineInsteadOfAddressingNobody)
+TEST(EmulatorLinkFrames, OnlineWithAnEmptyFoundListGoesOfflineInsteadOfAddressingNobody)
 {
     InProcessRig rig;
+    rig.link.setRomSize(0x8000);
     rig.online({1, 2}, 2);
     rig.link.setFoundEmulators({1, 2}, 0);
     QSignalSpy online(&rig.link, &EmulatorLink::onlineChanged);
-    const ExchangeResult r = rig.link.exchange("hidden", bytesOf({1}), 0);
-    EXPECT_TRUE(r.success); // offline now: a caller's loop ends
+    EXPECT_EQ(rig.link.writeThrough(0x10, bytesOf({1})), WriteThroughResult::LinkDropped);
     EXPECT_FALSE(rig.link.isOnline());
     EXPECT_THAT(rig.takeLines(), ElementsAre(msg::kNoBoardInList));
     EXPECT_TRUE(rig.bus.frameLog().empty());
@@ -146,33 +161,27 @@ TEST(EmulatorLinkExchange, OnlineWithAnEmptyFoundListGoesOfflineInsteadOfAddress
     EXPECT_FALSE(online.at(0).at(0).toBool());
 }
 
-TEST(EmulatorLinkExchange, VerifiedBlockWriteNeedsExactlyTheTwoSumBytes)
-{
-    InProcessRig rig({{1, 1, 0, 0x8000}});
-    rig.link.setRomSize(0x8000);
-    rig.online({1, 0}, 1);
-    const Bytes block(256, 0xFF);
-    EXPECT_TRUE(rig.link.verifiedBlockWrite(block, 0x100, 1));
-    rig.bus.injectFault(Fault::WrongBlockSum);
-    EXPECT_FALSE(rig.link.verifiedBlockWrite(block, 0x100, 1));
-    rig.bus.injectFault(Fault::ExtraBytes);
-    EXPECT_FALSE(rig.link.verifiedBlockWrite(block, 0x100, 1));
-    EXPECT_TRUE(rig.link.verifiedBlockWrite(block, 0x100, 1));
-}
-
-TEST(EmulatorLinkExchange, ACallFromInsideAWaitIsRefusedSoExchangesNeverInterleave)
+TEST(EmulatorLinkFrames, ACallFromInsideAWaitIsRefusedSoExchangesNeverInterleave)
 {
     InProcessRig rig;
     rig.link.setRomSize(0x8000);
     rig.online();
     rig.bus.injectFault(Fault::NoReply, 1);
     WriteThroughResult inner = WriteThroughResult::Sent;
-    rig.clock.callAt(rig.clock.now() + 100ms, &rig.port,
-                     [&] { inner = rig.link.writeThrough(0x20, bytesOf({9})); });
+    std::optional<Bytes> innerRead{Bytes{}};
+    int innerScan = 0;
+    rig.clock.callAt(rig.clock.now() + 100ms, &rig.port, [&] {
+        inner = rig.link.writeThrough(0x20, bytesOf({9}));
+        innerRead = rig.link.readBlock(1, 0);
+        innerScan = rig.link.scan();
+    });
     EXPECT_EQ(rig.link.writeThrough(0x10, bytesOf({7})), WriteThroughResult::Sent);
     EXPECT_EQ(inner, WriteThroughResult::Busy);
-    // Board 1 was asked twice (first reply lost), then board 2; nothing from the inner call.
+    EXPECT_FALSE(innerRead);
+    EXPECT_EQ(innerScan, -1);
+    // Board 1 was asked twice (first reply lost), then board 2; nothing from the inner calls.
     EXPECT_EQ(idsOfFrames(rig.bus.frameLog()), (std::vector<std::uint8_t>{1, 1, 2}));
+    EXPECT_TRUE(rig.link.isOnline());
 }
 
 // --- port, scan, online ---
@@ -239,7 +248,7 @@ TEST(EmulatorLinkScan, PortThatWillNotOpenStopsTheScanAndAnOnlineLinkGoesOffline
     rig.online();
     rig.port.refuseName(QStringLiteral("sim0"));
     EXPECT_EQ(rig.link.scan(), -1);
-    EXPECT_THAT(rig.takeLines(), ElementsAre(msg::kPortError));
+    EXPECT_EQ(rig.takeLines().at(0), msg::kPortError);
     EXPECT_FALSE(rig.link.isOnline());
 }
 
@@ -315,8 +324,173 @@ TEST(EmulatorLinkOnline, RefusedWithoutAFoundBoardOrAnOpenablePort)
     rig.link.setFoundEmulators({1, 0}, 1);
     rig.port.refuseName(QStringLiteral("sim0"));
     EXPECT_FALSE(rig.link.goOnline());
-    EXPECT_THAT(rig.takeLines(), ElementsAre(msg::kPortError));
+    EXPECT_EQ(rig.takeLines().at(0), msg::kPortError);
     EXPECT_FALSE(rig.link.isOnline());
+}
+
+// A ROM larger than the smallest board is never written in pieces.
+TEST(EmulatorLinkRomSize, OnlineIsRefusedWhenTheRomIsLargerThanTheSmallestBoard)
+{
+    struct Case
+    {
+        std::vector<boardsim::BoardConfig> boards;
+        std::uint32_t romSize;
+        std::uint32_t capacity; // afterwards
+        bool online;
+    };
+    const std::string refused =
+        "Online refused - ROM size of 65536 bytes is larger than the emulator memory of 32768 bytes";
+    const Case cases[] = {
+        {{{1, 1, 0, 0x8000}}, 0x10000, 0x8000, false},
+        {{{1, 1, 0, 0x8000}, {2, 1, 0, 0x10000}}, 0x8000, 0x8000, true},
+        {{{1, 1, 0, 0x8000}, {2, 1, 0, 0x10000}}, 0x10000, 0x8000, false},
+        // The search only asks slot 1; the smaller board in slot 2 decides all the same.
+        {{{1, 1, 0, 0x10000}, {2, 1, 0, 0x8000}}, 0x10000, 0x8000, false},
+        {{{1, 1, 0, 0x10000}, {2, 1, 0, 0x10000}}, 0x10000, 0x10000, true},
+    };
+    for (const Case& c : cases) {
+        InProcessRig rig(c.boards);
+        const int count = static_cast<int>(c.boards.size());
+        rig.link.setRomSize(c.romSize);
+        rig.link.setFoundEmulators({1, 2}, count);
+        QSignalSpy online(&rig.link, &EmulatorLink::onlineChanged);
+        const std::string label = std::to_string(count) + " boards, ROM " + std::to_string(c.romSize) +
+                                  ", slot 1 " + std::to_string(c.boards[0].capacity);
+
+        EXPECT_EQ(rig.link.goOnline(), c.online) << label;
+        EXPECT_EQ(rig.link.capacity(), c.capacity) << label;
+        const auto lines = rig.takeLines();
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), refused), c.online ? 0 : 1) << label;
+        for (const Bytes& frame : rig.bus.frameLog())
+            EXPECT_EQ(frame[2], kCmdVersion) << label;
+        if (c.online) {
+            EXPECT_EQ(online.count(), 1) << label;
+            continue;
+        }
+        ASSERT_FALSE(lines.empty()) << label;
+        EXPECT_EQ(lines.back(), refused) << label;
+        EXPECT_FALSE(rig.link.isOnline()) << label;
+        EXPECT_FALSE(rig.port.isOpen()) << label;
+        EXPECT_EQ(online.count(), 0) << label;
+        // Edits at ROM 0x8000 and above used to reach the bottom of the board through a negative offset.
+        EXPECT_EQ(rig.link.writeThrough(0x8000, bytesOf({1})), WriteThroughResult::NotOnline) << label;
+        for (const auto& board : rig.bus.boards())
+            EXPECT_TRUE(std::all_of(board.memory.begin(), board.memory.end(), [](std::uint8_t b) {
+                return b == 0xFF;
+            })) << label;
+    }
+}
+
+TEST(EmulatorLinkRomSize, TheSecondBoardIsAskedItsSizeWhenGoingOnlineAndTheScanIsTheFallback)
+{
+    enum class Before { Scan, ScanThenSwapForA27C256, ScanThenSilent, NoScanSilent };
+    struct Case
+    {
+        Before before;
+        std::uint32_t capacity;
+        bool online; // with a 64K ROM
+        std::vector<std::string> sizeLines;
+    };
+    const std::string large = "Can emulate up to 27c512 eprom size";
+    const std::string secondSmall = "Emulator ID  2 can emulate up to 27c256 eprom size";
+    for (const Case& c : {Case{Before::Scan, 0x10000, true, {large}},
+                          Case{Before::ScanThenSwapForA27C256, 0x8000, false, {large, secondSmall}},
+                          Case{Before::ScanThenSilent, 0x10000, true, {large}},
+                          Case{Before::NoScanSilent, 0x8000, false, {large, secondSmall}}}) {
+        // Board 9 stands by to take ID 2 when the board answering to it is swapped.
+        InProcessRig rig({{1, 1, 0, 0x10000}, {2, 1, 0, 0x10000}, {9, 1, 0, 0x8000}});
+        rig.link.setRomSize(0x10000);
+        if (c.before == Before::NoScanSilent)
+            rig.link.setFoundEmulators({1, 2}, 2);
+        else
+            ASSERT_EQ(rig.link.scan(), 2);
+        if (c.before != Before::Scan)
+            rig.bus.boards()[1].config.id = 8; // ID 2 no longer answers
+        if (c.before == Before::ScanThenSwapForA27C256)
+            rig.bus.boards()[2].config.id = 2;
+        rig.takeLines();
+        rig.bus.clearFrameLog();
+
+        EXPECT_EQ(rig.link.goOnline(), c.online) << int(c.before);
+        EXPECT_EQ(rig.link.capacity(), c.capacity) << int(c.before);
+        std::vector<std::string> lines = rig.takeLines();
+        ASSERT_GE(lines.size(), 2u);
+        lines.erase(lines.begin(), lines.begin() + 2); // "Looking for..." and "Emulator found..."
+        if (!c.online)
+            lines.pop_back(); // the refusal
+        EXPECT_EQ(lines, c.sizeLines) << int(c.before);
+        // A silent second board is asked a bounded number of times.
+        const std::size_t asked =
+            std::count(rig.bus.frameLog().begin(), rig.bus.frameLog().end(), versionRequest(2));
+        const bool silent = c.before == Before::ScanThenSilent || c.before == Before::NoScanSilent;
+        EXPECT_EQ(asked, silent ? std::size_t(EmulatorLink::kMaxFailuresInRow) : 1u) << int(c.before);
+    }
+}
+
+TEST(EmulatorLinkRomSize, ALargerDefinitionLoadedWhileOnlineTakesTheLinkOffline)
+{
+    InProcessRig rig;
+    rig.link.setRomSize(0x8000);
+    rig.online();
+    rig.link.setRomSize(0x4000); // smaller: still fits
+    EXPECT_TRUE(rig.link.isOnline());
+    EXPECT_TRUE(rig.status.lines.empty());
+
+    rig.link.setRomSize(0x10000);
+    EXPECT_FALSE(rig.link.isOnline());
+    EXPECT_FALSE(rig.port.isOpen());
+    EXPECT_THAT(rig.takeLines(), ElementsAre("Emulator disabled - ROM size of 65536 bytes is larger than "
+                                             "the emulator memory of 32768 bytes"));
+    EXPECT_EQ(rig.link.writeThrough(0x8000, bytesOf({1})), WriteThroughResult::NotOnline);
+    EXPECT_FALSE(rig.link.readBlock(1, 0x8000));
+    EXPECT_FALSE(rig.link.upload(romImage(0x10000)).complete);
+    EXPECT_THAT(rig.takeLines(), ElementsAre(msg::kUploadOffline));
+    EXPECT_TRUE(rig.bus.frameLog().empty());
+}
+
+TEST(EmulatorLinkRomSize, ASmallerBoardFoundByAScanWhileOnlineGoverns)
+{
+    for (const std::uint32_t romSize : {0x8000u, 0x10000u}) {
+        InProcessRig rig({{1, 1, 0, 0x10000}, {2, 1, 0, 0x8000}});
+        rig.link.setRomSize(romSize);
+        rig.online({1, 0}, 1); // online with the large board alone; then the scan finds the small one
+        ASSERT_EQ(rig.link.scan(), 2);
+        EXPECT_EQ(rig.link.capacity(), 0x8000u) << romSize;
+        EXPECT_EQ(rig.link.isOnline(), romSize == 0x8000) << romSize;
+        if (romSize == 0x10000) {
+            EXPECT_EQ(rig.takeLines().back(), "Emulator disabled - ROM size of 65536 bytes is larger than "
+                                              "the emulator memory of 32768 bytes");
+        }
+    }
+}
+
+// --- a port that will not open ---
+
+TEST(EmulatorLinkPortFailure, ScanAndGoingOnlineShowTheReasonUnderThePortError)
+{
+    const std::pair<OpenFailure, const char*> cases[] = {
+        {OpenFailure::PermissionDenied,
+         kDialoutAdvice ? "Permission denied on sim0 - add your user to the dialout group, then log in again"
+                        : "Permission denied on sim0"},
+        {OpenFailure::NoSuchPort, "No such port sim0 - check the cable and the port number"},
+        {OpenFailure::InUse, "Port sim0 is in use by another program - close it and try again"},
+        {OpenFailure::Other, "Cannot open sim0 - Input/output error"},
+    };
+    for (const auto& [failure, line] : cases) {
+        InProcessRig rig;
+        rig.port.refuseName(QStringLiteral("sim0"), failure);
+        EXPECT_EQ(rig.link.scan(), -1);
+        EXPECT_THAT(rig.takeLines(), ElementsAre(msg::kPortError, line));
+        rig.link.setFoundEmulators({1, 2}, 2);
+        EXPECT_FALSE(rig.link.goOnline());
+        EXPECT_THAT(rig.takeLines(), ElementsAre(msg::kPortError, line));
+        EXPECT_TRUE(rig.port.writes().empty());
+    }
+    // Away from Linux there is no dialout group to join; a port number without a port has no name.
+    EXPECT_EQ(openFailureAdvice(OpenFailure::PermissionDenied, "COM3", "Access is denied.", false),
+              "Permission denied on COM3");
+    EXPECT_EQ(openFailureAdvice(OpenFailure::NoSuchPort, "", "no such port"),
+              "No such port - check the cable and the port number");
 }
 
 TEST(EmulatorLinkOnline, LineEventsTakeTheLinkOfflineWithTheWarningLines)
@@ -341,7 +515,9 @@ TEST(EmulatorLinkWriteThrough, EachBoardInFoundOrderGetsTheBytesAtTheSameWireAdd
     InProcessRig rig;
     rig.link.setRomSize(0x4000);
     rig.online({2, 1}, 2);
+    const int discardsBefore = rig.port.discardCount();
     EXPECT_EQ(rig.link.writeThrough(0x123, bytesOf({0x12, 0x34})), WriteThroughResult::Sent);
+    EXPECT_EQ(rig.port.discardCount() - discardsBefore, 2); // both buffers dropped before each frame
     EXPECT_THAT(rig.bus.frameLog(), ElementsAre(shortWrite(2, 0x4123, bytesOf({0x12, 0x34})),
                                                 shortWrite(1, 0x4123, bytesOf({0x12, 0x34}))));
     for (auto& board : rig.bus.boards())
@@ -458,17 +634,21 @@ TEST(EmulatorLinkUpload, EveryChunkGoesToBothBoardsBeforeTheNextAndLandsAtTheTop
     }
 }
 
-TEST(EmulatorLinkUpload, AWrongBlockSumIsRepairedByResendingThatChunk)
+TEST(EmulatorLinkUpload, AChunkWithoutExactlyTheTwoSumBytesIsSentAgain)
 {
-    InProcessRig rig;
-    rig.link.setRomSize(0x8000);
-    rig.online();
-    rig.bus.injectFault(Fault::WrongBlockSum);
-    const UploadResult r = rig.link.upload(romImage(0x8000));
-    EXPECT_TRUE(r.complete);
-    EXPECT_EQ(rig.bus.frameLog().size(), 257u);
-    EXPECT_EQ(rig.bus.frameLog()[0], rig.bus.frameLog()[1]); // the same chunk to the same board again
-    EXPECT_THAT(rig.takeLines(), ElementsAre(msg::kUploadDone));
+    for (Fault fault : {Fault::WrongBlockSum, Fault::ExtraBytes, Fault::NoReply}) {
+        InProcessRig rig;
+        rig.link.setRomSize(0x8000);
+        rig.online();
+        rig.bus.injectFault(fault);
+        const Bytes rom = romImage(0x8000);
+        const UploadResult r = rig.link.upload(rom);
+        EXPECT_TRUE(r.complete) << boardsim::faultName(fault);
+        EXPECT_EQ(rig.bus.frameLog().size(), 257u);
+        EXPECT_EQ(rig.bus.frameLog()[0], rig.bus.frameLog()[1]); // the same chunk to the same board again
+        EXPECT_THAT(rig.takeLines(), ElementsAre(msg::kUploadDone));
+        EXPECT_TRUE(std::equal(rom.begin(), rom.end(), rig.bus.boards()[0].memory.begin()));
+    }
 }
 
 TEST(EmulatorLinkUpload, ABoardFallingSilentEndsTheUploadWithinItsBoundAsIncomplete)
@@ -519,10 +699,6 @@ TEST(EmulatorLinkUpload, OfflineOrOversizedImagesSendNothing)
     EXPECT_TRUE(rig.port.writes().empty());
 
     rig.online();
-    rig.link.setRomSize(0x10000); // larger than the 27C256 boards
-    EXPECT_EQ(rig.link.upload(romImage(0x10000)).chunkCount, 0);
-    EXPECT_EQ(rig.takeLines().size(), 1u);
-    rig.link.setRomSize(0x8000);
     EXPECT_EQ(rig.link.upload(romImage(0x8000 - 10)).chunkCount, 0);
     EXPECT_EQ(rig.takeLines().size(), 1u);
     EXPECT_EQ(rig.link.upload(romImage(0x4000)).chunkCount, 0); // not the definition's size

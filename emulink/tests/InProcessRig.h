@@ -3,7 +3,7 @@
 
 #include "EmulatorLink.h"
 #include "FakeClock.h"
-#include "InProcessPort.h"
+#include "boardsim/InProcessPort.h"
 
 #include "common/StatusSink.h"
 
@@ -39,7 +39,7 @@ struct InProcessRig
 
     boardsim::BoardBus bus;
     FakeClock clock;
-    InProcessPort port;
+    boardsim::InProcessPort port;
     common::StatusLines status;
     EmulatorLink link;
 };

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <optional>
 
 using namespace std::chrono_literals;
 using ::testing::ElementsAre;
@@ -123,19 +124,43 @@ TEST_F(LinkOverPty, WriteThroughReachesBothBoardsInFoundOrder)
     }
 }
 
-TEST_F(LinkOverPty, ChunkReadWithABadChecksumFailsButReturnsItsData)
+TEST_F(LinkOverPty, BlockReadRepairsABadChecksumAndReturnsWhatTheBoardHolds)
 {
     start({"--boards", "1", "--no-pacing"});
     link.setRomSize(0x8000);
     scanAndGoOnline(1);
     ASSERT_EQ(link.writeThrough(0x300, Bytes(200, 0x42)), WriteThroughResult::Sent);
+    ASSERT_TRUE(board->frames());
     ASSERT_TRUE(board->fault(QStringLiteral("wrongchecksum")));
-    const ExchangeResult r = link.exchange("chunkread", {}, 0x300);
-    EXPECT_FALSE(r.success);
-    ASSERT_EQ(r.reply.size(), 256u);
-    EXPECT_EQ(r.reply[0], 0x42);
-    EXPECT_EQ(r.reply[199], 0x42);
-    EXPECT_EQ(r.reply[200], 0xFF);
+    const std::optional<Bytes> block = link.readBlock(1, 0x300);
+    ASSERT_TRUE(block);
+    ASSERT_EQ(block->size(), 256u);
+    EXPECT_EQ((*block)[0], 0x42);
+    EXPECT_EQ((*block)[199], 0x42);
+    EXPECT_EQ((*block)[200], 0xFF);
+    const auto frames = board->frames();
+    ASSERT_TRUE(frames);
+    EXPECT_THAT(*frames, ElementsAre(chunkRead(1, 0x300), chunkRead(1, 0x300)));
+    EXPECT_TRUE(status.lines.empty());
+}
+
+TEST_F(LinkOverPty, APortThatWillNotOpenSaysWhy)
+{
+    start({"--boards", "1", "--no-pacing"});
+    QtSerialPort holder; // another program has the board's port
+    ASSERT_TRUE(holder.open(board->portPath()));
+    const std::pair<QString, std::string> cases[] = {
+        {QStringLiteral("/dev/tessavel-no-such-port"),
+         "No such port /dev/tessavel-no-such-port - check the cable and the port number"},
+        {board->portPath(), "Port " + board->portPath().toStdString() +
+                                " is in use by another program - close it and try again"},
+    };
+    for (const auto& [name, line] : cases) {
+        link.setPortName(name);
+        EXPECT_EQ(link.scan(), -1);
+        EXPECT_THAT(status.lines, ElementsAre(msg::kPortError, line));
+        status.lines.clear();
+    }
 }
 
 TEST_F(LinkOverPty, UploadToTwoBoardsInterleavesChunksAndFillsTheTopOfTheMemory)

@@ -3,7 +3,7 @@
 // hold for both.
 #include "FakeClock.h"
 #include "Frames.h"
-#include "InProcessPort.h"
+#include "boardsim/InProcessPort.h"
 #include "QtSerialPort.h"
 #include "SteadyClock.h"
 
@@ -32,7 +32,7 @@ struct InProcessRig
 
     boardsim::BoardBus bus;
     FakeClock clock;
-    InProcessPort port;
+    boardsim::InProcessPort port;
 };
 
 struct PtyRig
@@ -84,9 +84,12 @@ TYPED_TEST(SerialPortContract, OpenCloseAndWritesToAClosedPortFail)
     EXPECT_FALSE(port.open(TypeParam::missingName()));
     EXPECT_FALSE(port.isOpen());
     EXPECT_FALSE(port.errorText().isEmpty());
+    EXPECT_EQ(port.openFailure(), OpenFailure::NoSuchPort);
     EXPECT_FALSE(port.open(QString()));
+    EXPECT_EQ(port.openFailure(), OpenFailure::NoSuchPort);
 
     EXPECT_TRUE(port.open(this->rig.portName()));
+    EXPECT_EQ(port.openFailure(), OpenFailure::None);
 }
 
 TYPED_TEST(SerialPortContract, ReplyArrivesFromTheEventLoopWithReadyRead)

@@ -1,7 +1,7 @@
 // The setup tool's exchanges over simulated boards: fixed waits, replies passed on unjudged.
 #include "FakeClock.h"
 #include "Frames.h"
-#include "InProcessPort.h"
+#include "boardsim/InProcessPort.h"
 #include "SetupCommands.h"
 
 #include <gtest/gtest.h>
@@ -21,7 +21,7 @@ struct SetupRig
     }
     boardsim::BoardBus bus;
     FakeClock clock;
-    InProcessPort port;
+    boardsim::InProcessPort port;
 };
 
 TEST(SetupCommands, VersionProbeWaitsTheFixed50MsEvenWhenTheReplyIsThereAtOnce)

@@ -165,12 +165,14 @@ TEST_F(PelloryOverPty, PortHeldByAnotherProgramGivesTheErrorAndSendsNothing)
     emulink::FakeClock clock;
     EmulatorSetupWindow window(&port, &clock, folder.path());
     EXPECT_FALSE(port.isOpen());
-    EXPECT_EQ(window.controller().statusText(), EmulatorSetupController::kPortError);
+    const QString inUse = EmulatorSetupController::kPortError + "\r\nPort " + board->portPath() +
+                          " is in use by another program - close it and try again";
+    EXPECT_EQ(window.controller().statusText(), inUse);
 
     for (const char* name :
          {"button_get_emulator_id", "button_set_emulator_id_hi", "button_set_emulator_pullsoft"}) {
         click(window, name);
-        EXPECT_EQ(window.controller().statusText(), EmulatorSetupController::kPortError) << name;
+        EXPECT_EQ(window.controller().statusText(), inUse) << name;
     }
     const auto frames = board->frames();
     ASSERT_TRUE(frames);

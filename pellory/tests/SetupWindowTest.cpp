@@ -4,7 +4,7 @@
 
 #include "emulink/FakeClock.h"
 #include "emulink/Frames.h"
-#include "emulink/InProcessPort.h"
+#include "boardsim/InProcessPort.h"
 
 #include <QApplication>
 #include <QDir>
@@ -34,6 +34,13 @@ const char* const kButtons[] = {"button_get_emulator_id", "button_set_emulator_i
                                 "button_set_emulator_id_hi", "button_set_emulator_pullhard",
                                 "button_set_emulator_pullsoft"};
 const QString kPortError = EmulatorSetupController::kPortError;
+
+// The port error with the reason line that a missing port gives.
+QString noSuchPort(const char* name)
+{
+    return kPortError + QStringLiteral("\r\nNo such port ") + QString::fromLatin1(name) +
+           QStringLiteral(" - check the cable and the port number");
+}
 
 // Boards, fake clock, in-process port and the window, with a program folder whose config/ports.ini
 // names the ports 1 to 3 "sim1" to "sim3".
@@ -77,7 +84,7 @@ class SetupWindowRig
     QTemporaryDir folder;
     boardsim::BoardBus bus;
     emulink::FakeClock clock;
-    emulink::InProcessPort port;
+    boardsim::InProcessPort port;
     std::unique_ptr<EmulatorSetupWindow> window;
 };
 
@@ -216,12 +223,12 @@ TEST(PelloryWindow, PortThatCannotBeOpenedIsReportedByStartAndByEveryButtonWitho
 {
     SetupWindowRig rig({{1, 1, 0, 0x8000}}, {"sim1"});
     EXPECT_FALSE(rig.port.isOpen());
-    EXPECT_EQ(rig.status(), kPortError);
+    EXPECT_EQ(rig.status(), noSuchPort("sim1"));
 
     for (const char* name : kButtons) {
         rig.window->controller().setStatusText("something else");
         rig.click(name);
-        EXPECT_EQ(rig.status(), kPortError) << name;
+        EXPECT_EQ(rig.status(), noSuchPort("sim1")) << name;
     }
     EXPECT_TRUE(rig.port.writes().empty());
     EXPECT_TRUE(rig.bus.frameLog().empty());
@@ -271,9 +278,11 @@ TEST(PelloryWindow, PortBoxFallsBackToOneAndAChangedPortIsReopened)
 
     rig.typePort("3");
     EXPECT_FALSE(rig.port.isOpen());
-    EXPECT_EQ(rig.status(), kPortError);
+    EXPECT_EQ(rig.status(), noSuchPort("sim3"));
     rig.click("button_set_emulator_pullhard");
-    EXPECT_EQ(rig.status(), kPortError);
+    EXPECT_EQ(rig.status(), noSuchPort("sim3"));
+    rig.typePort("10000"); // a number with no port behind it
+    EXPECT_EQ(rig.status(), kPortError + "\r\nNo such port - check the cable and the port number");
 
     rig.typePort("1.4"); // rounds to port 1
     EXPECT_EQ(rig.port.name(), "sim1");

@@ -59,21 +59,21 @@ class CellDelegate : public QStyledItemDelegate
 
 } // namespace
 
-GridKey classifyGridKey(int qtKey, Qt::KeyboardModifiers modifiers)
+GridKey gridKeyOf(const EditKeyPress& press)
 {
     GridKey key;
-    if (modifiers.testFlag(Qt::KeypadModifier))
-        return key; // the keypad's + and - are not the editing keys
-    key.shift = (modifiers & ~Qt::KeypadModifier) == Qt::ShiftModifier;
-    switch (qtKey) {
-    case Qt::Key_Equal:
-    case Qt::Key_Plus:
+    key.shift = press.shift;
+    if (press.role == EditKeyRole::Plus) {
         key.action = GridKeyAction::Plus;
-        break;
-    case Qt::Key_Minus:
-    case Qt::Key_Underscore:
+        return key;
+    }
+    if (press.role == EditKeyRole::Minus) {
         key.action = GridKeyAction::Minus;
-        break;
+        return key;
+    }
+    if (press.modifiers.testFlag(Qt::KeypadModifier))
+        return key;
+    switch (press.key) {
     case Qt::Key_F:
         key.action = GridKeyAction::Flag;
         break;
@@ -91,8 +91,9 @@ GridKey classifyGridKey(int qtKey, Qt::KeyboardModifiers modifiers)
     return key;
 }
 
-MapGrid::MapGrid(EditorState& state, WriteThrough& writeThrough, common::StatusSink& status, QWidget* parent)
-    : QTableWidget(parent), state_(state), writeThrough_(writeThrough), status_(status)
+MapGrid::MapGrid(EditorState& state, WriteThrough& writeThrough, common::StatusSink& status,
+                 EditKeyReader& keys, QWidget* parent)
+    : QTableWidget(parent), state_(state), writeThrough_(writeThrough), status_(status), keys_(keys)
 {
     setObjectName(QStringLiteral("editgrid"));
     timer1_.setObjectName(QStringLiteral("Timer1"));
@@ -265,7 +266,7 @@ void MapGrid::keyPressEvent(QKeyEvent* event)
 {
     // The editing keys act when they are released; on the way down they must not move the cursor or
     // start a search in the table.
-    if (classifyGridKey(event->key(), event->modifiers()).action != GridKeyAction::Other) {
+    if (gridKeyOf(keys_.keyDown(*event)).action != GridKeyAction::Other) {
         event->accept();
         return;
     }
@@ -279,7 +280,7 @@ void MapGrid::keyReleaseEvent(QKeyEvent* event)
         event->accept();
         return;
     }
-    editKey(classifyGridKey(event->key(), event->modifiers()));
+    editKey(gridKeyOf(keys_.keyUp(*event)));
     event->accept();
 }
 

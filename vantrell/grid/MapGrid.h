@@ -9,6 +9,7 @@
 #pragma once
 
 #include "vantrell/grid/GridEditing.h"
+#include "vantrell/keyboard/EditKeyReader.h"
 #include "vantrell/shell/EditorSeams.h"
 
 #include "common/StatusSink.h"
@@ -27,9 +28,9 @@ struct GridKey
     GridKeyAction action = GridKeyAction::Other;
     bool shift = false; // Shift held, and no other modifier
 };
-// The main keyboard's "=/+" and "-/_" keys (whatever Shift makes of them), F, "[" and "]"; the keypad's
-// + and - are "any other key".
-GridKey classifyGridKey(int qtKey, Qt::KeyboardModifiers modifiers);
+// The plus and minus keys of the user's layout (whatever Shift makes of them, see EditKeyReader), F,
+// "[" and "]"; the keypad's + and - and the digit keys are "any other key".
+GridKey gridKeyOf(const EditKeyPress& press);
 
 class MapGrid : public QTableWidget
 {
@@ -37,7 +38,8 @@ class MapGrid : public QTableWidget
   public:
     static constexpr int kTwipsPerPixel = 15;
 
-    MapGrid(EditorState& state, WriteThrough& writeThrough, common::StatusSink& status,
+    // The grid uses the state, seams and key reader for its whole lifetime; it does not own them.
+    MapGrid(EditorState& state, WriteThrough& writeThrough, common::StatusSink& status, EditKeyReader& keys,
             QWidget* parent = nullptr);
 
     // The mode the cells are shown in; asked at every fill and every edit.
@@ -85,6 +87,7 @@ class MapGrid : public QTableWidget
     EditorState& state_;
     WriteThrough& writeThrough_;
     common::StatusSink& status_;
+    EditKeyReader& keys_;
     std::function<DisplayMode()> modeSource_;
     QTimer timer1_;
     CellBlock saved_;

@@ -8,8 +8,9 @@
 namespace vantrell {
 
 MapGridPage::MapGridPage(EditorState& state, WriteThrough& writeThrough, common::StatusSink& status,
-                         QWidget* parent)
-    : QWidget(parent), grid_(new MapGrid(state, writeThrough, status, this)), group_(new QButtonGroup(this))
+                         EditKeyReader& keys, QWidget* parent)
+    : QWidget(parent), grid_(new MapGrid(state, writeThrough, status, keys, this)),
+      group_(new QButtonGroup(this))
 {
     setObjectName(QStringLiteral("frame_grid"));
     static const char* const captions[6] = {"data",           "injector m/s", "a/f ratio",

@@ -20,7 +20,7 @@ class MapGridPage : public QWidget
     Q_OBJECT
   public:
     MapGridPage(EditorState& state, WriteThrough& writeThrough, common::StatusSink& status,
-                QWidget* parent = nullptr);
+                EditKeyReader& keys, QWidget* parent = nullptr);
 
     MapGrid* grid() const { return grid_; }
     const DisplayOptions& options() const { return options_; }

@@ -123,7 +123,7 @@ std::string fileNameOf(const std::string& path)
 bool fileExists(const std::string& path)
 {
     std::error_code ec;
-    return !path.empty() && std::filesystem::is_regular_file(common::normalisePath(path), ec);
+    return !path.empty() && std::filesystem::is_regular_file(common::filePath(path), ec);
 }
 
 } // namespace vantrell

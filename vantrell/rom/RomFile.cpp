@@ -12,7 +12,7 @@ namespace vantrell {
 RomRead readRomImage(const std::string& path, RomBuffer& rom)
 {
     RomRead result;
-    std::ifstream in(common::normalisePath(path), std::ios::binary);
+    std::ifstream in(common::filePath(path), std::ios::binary);
     if (!in) {
         result.error = std::strerror(errno);
         return result;

@@ -63,6 +63,7 @@ MainWindow::MainWindow(const QString& programFolder, Dialogs& dialogs, emulink::
     link_ = std::make_unique<emulink::EmulatorLink>(port, clock, *status_);
     writeThrough_ = std::make_unique<LinkWriteThrough>(*link_);
     connect(link_.get(), &emulink::EmulatorLink::onlineChanged, this, &MainWindow::onlineChanged);
+    connect(link_.get(), &emulink::EmulatorLink::wentOffline, this, [this] { onlineChanged(false); });
 
     buildPages();
     buildMenus();
@@ -97,7 +98,7 @@ void MainWindow::buildPages()
     column->addWidget(options_);
 
     auto* pages = new QHBoxLayout;
-    gridPage_ = new MapGridPage(state_, *writeThrough_, *status_, central);
+    gridPage_ = new MapGridPage(state_, *writeThrough_, *status_, editKeys_, central);
     pages->addWidget(gridPage_, 0, Qt::AlignTop);
 
     view3dColumn_ = new QWidget(central);
@@ -123,7 +124,7 @@ void MainWindow::buildPages()
     toolArea_->setMinimumSize(620, 400);
     afmPage_ = new AirflowMeterPage(state_, *status_, *writeThrough_, dialogs_, toolArea_);
     injectorPage_ = new InjectorPage(state_, *status_, *writeThrough_, dialogs_, toolArea_);
-    limiterPage_ = new LimiterPage(state_, *status_, *writeThrough_, dialogs_, toolArea_);
+    limiterPage_ = new LimiterPage(state_, *status_, *writeThrough_, dialogs_, editKeys_, toolArea_);
     pages->addWidget(toolArea_, 1);
     setupPage_ = new EmulatorSetupPage(*link_, *status_, programFolder_, central);
     pages->addWidget(setupPage_, 1);
@@ -250,7 +251,7 @@ void MainWindow::startUp()
     gridPage_->grid()->layOut();
     gridPage_->grid()->fillGrid();
     loadRomImage();
-    afmPage_->loadMeterList();
+    refillToolPages();
     hideAllPages();
     setupPage_->show();
     gridPage_->selectData();
@@ -350,6 +351,14 @@ void MainWindow::onRomEditFinished()
     gridPage_->grid()->fillGrid();
 }
 
+void MainWindow::refillToolPages()
+{
+    // The open page (and the others, for when they open) shows the new buffer and definition.
+    afmPage_->loadMeterList();
+    injectorPage_->refill();
+    limiterPage_->refill();
+}
+
 void MainWindow::shuntMap()
 {
     MapGrid* grid = gridPage_->grid();
@@ -434,7 +443,7 @@ void MainWindow::loadRomImage()
     gridPage_->grid()->fillGrid();
     statusFilename_->setText(QStringLiteral("Filename : ") + QString::fromStdString(romFileName_));
     firstLoad_ = false;
-    afmPage_->loadMeterList();
+    refillToolPages();
 }
 
 void MainWindow::saveRomImage()
@@ -479,6 +488,7 @@ void MainWindow::chooseEngineDefinition()
     settings.SaveSetting("init", "engine", fileNameOf(path));
     gridPage_->selectData();
     gridPage_->grid()->fillGrid();
+    refillToolPages();
 }
 
 void MainWindow::uploadRom()
@@ -522,10 +532,7 @@ void MainWindow::takeLinkOffline()
 {
     if (!link_->isPortOpen())
         return;
-    const bool wasOnline = link_->isOnline();
     link_->goOffline();
-    if (!wasOnline)
-        onlineChanged(false);
 }
 
 Dialogs::Answer MainWindow::askSaveBeforeClosing()

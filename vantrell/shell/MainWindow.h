@@ -7,6 +7,7 @@
 #pragma once
 
 #include "vantrell/grid/MapGridPage.h"
+#include "vantrell/keyboard/EditKeyReader.h"
 #include "vantrell/link/EmulatorSetupPage.h"
 #include "vantrell/link/LinkWriteThrough.h"
 #include "vantrell/shell/EditorSeams.h"
@@ -71,6 +72,8 @@ class MainWindow : public QMainWindow
     MapGrid* grid() const { return gridPage_->grid(); }
     MapView3D* mapView() const { return map3d_; }
     EmulatorSetupPage* setupPage() const { return setupPage_; }
+    // How the grid and the limit cells find the plus and minus keys of the user's keyboard.
+    EditKeyReader& editKeys() { return editKeys_; }
     const std::string& romFileName() const { return romFileName_; }
     bool firstLoad() const { return firstLoad_; }
     // True once the exit menu item or an answered close request has let the window close.
@@ -91,6 +94,7 @@ class MainWindow : public QMainWindow
     void drawView();
     void onRomEditStarted();
     void onRomEditFinished();
+    void refillToolPages();
     void shuntMap();
     void takeLinkOffline();
     void onlineChanged(bool online);
@@ -101,6 +105,7 @@ class MainWindow : public QMainWindow
     QString programFolder_;
     Dialogs& dialogs_;
     EditorState state_;
+    EditKeyReader editKeys_;
     StatusWindow* status_ = nullptr;
     std::unique_ptr<emulink::EmulatorLink> link_;
     std::unique_ptr<LinkWriteThrough> writeThrough_;

@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace vantrell {
 namespace {
 
@@ -158,6 +160,43 @@ TEST_F(EditingWindow, KeysAsARealKeyboardSendsThem)
     EXPECT_EQ(at(kIgnHigh, 2, 2), 0xA0);
     EXPECT_EQ(grid->item(2, 2)->text(), "32");
     EXPECT_EQ(grid->item(2, 2)->background().color(), QColor(0, 0, 255));
+}
+
+TEST_F(EditingWindow, KeysOfAGermanKeyboardAreReadByWhatIsPrintedOnThem)
+{
+    w().editKeys().useKeyboardMap(KeyboardMap::fromNames("de"));
+    struct Case
+    {
+        Qt::Key key;
+        const char* text;
+        quint32 keycode;
+        Qt::KeyboardModifiers mods;
+        std::uint8_t after;
+    };
+    const Case cases[] = {
+        {Qt::Key_Plus, "+", 35, Qt::NoModifier, 0x21},
+        {Qt::Key_Asterisk, "*", 35, Qt::ShiftModifier, 0x30}, // Shift on the "+" key
+        {Qt::Key_Equal, "=", 19, Qt::ShiftModifier, 0x20},    // Shift+0 types "=": no edit
+        {Qt::Key_Minus, "-", 61, Qt::NoModifier, 0x1F},
+        {Qt::Key_Underscore, "_", 61, Qt::ShiftModifier, 0x10},
+    };
+    for (const Case& c : cases) {
+        cell(kFuelHigh, 3, 3, 0x20);
+        for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+            QKeyEvent event(type, c.key, c.mods, c.keycode, 0, 0, QString::fromLatin1(c.text));
+            QApplication::sendEvent(w().grid(), &event);
+        }
+        EXPECT_EQ(at(kFuelHigh, 3, 3), c.after) << c.text << " keycode " << c.keycode;
+    }
+    // Shift let go a moment before the key: the key means what it meant when it went down.
+    cell(kFuelHigh, 3, 3, 0x20);
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Asterisk, Qt::ShiftModifier, 35, 0, 1, QStringLiteral("*"));
+    QApplication::sendEvent(w().grid(), &press);
+    QKeyEvent shiftUp(QEvent::KeyRelease, Qt::Key_Shift, Qt::NoModifier, 50, 0, 1, QString());
+    QApplication::sendEvent(w().grid(), &shiftUp);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Plus, Qt::NoModifier, 35, 0, 0, QStringLiteral("+"));
+    QApplication::sendEvent(w().grid(), &release);
+    EXPECT_EQ(at(kFuelHigh, 3, 3), 0x30);
 }
 
 TEST_F(EditingWindow, HeldKeyEditsOnceOnItsRealRelease)
@@ -387,6 +426,65 @@ TEST_F(EditingWindow, LoadWhileOnlineRemindsOfTheUploadAndClosingTakesTheLinkOff
     EXPECT_EQ(child<QLabel>(w(), "status_emulator")->text(), "Emulator : INACTIVE");
 }
 
+// Every way of ending offline paints the label red with "INACTIVE", also when the link never was online.
+TEST(EmulatorLabel, EveryPathThatEndsOfflinePaintsItRed)
+{
+    const struct
+    {
+        const char* path;
+        bool online; // online before the failure
+        std::function<void(EditorRig&)> fail;
+    } cases[] = {
+        {"empty found list", false,
+         [](EditorRig& rig) {
+             rig.bus.injectFault(boardsim::Fault::NoReply, 2);
+             child<QPushButton>(*rig.window, "button_scan")->click(); // finds none, keeps the count
+             rig.window->toggleEmulator();
+         }},
+        {"port that will not open", false,
+         [](EditorRig& rig) {
+             rig.port.refuseName(rig.window->setupPage()->portName());
+             rig.window->toggleEmulator();
+         }},
+        {"no answer to the online search", false,
+         [](EditorRig& rig) {
+             rig.bus.injectFault(boardsim::Fault::NoReply, 100);
+             rig.window->toggleEmulator();
+         }},
+        {"hang-up while online", true,
+         [](EditorRig& rig) { rig.port.injectCommsEvent(emulink::CommsEvent::HangUp); }},
+        {"scan while online whose port will not open", true,
+         [](EditorRig& rig) {
+             rig.port.refuseName(rig.window->setupPage()->portName());
+             child<QPushButton>(*rig.window, "button_scan")->click();
+         }},
+    };
+    for (const auto& c : cases) {
+        EditorRig rig;
+        rig.start();
+        MainWindow& w = *rig.window;
+        w.show();
+        auto* label = child<QLabel>(w, "status_emulator");
+        auto background = [label] {
+            const QImage image = label->grab().toImage();
+            return image.pixelColor(image.width() - 3, image.height() / 2);
+        };
+        child<QPushButton>(w, "button_scan")->click();
+        child<QRadioButton>(w, "OptionRomStraight")->click();
+        child<QRadioButton>(w, "Option16bit")->click();
+        if (c.online) {
+            w.toggleEmulator();
+            ASSERT_TRUE(w.link().isOnline()) << c.path;
+        } else {
+            EXPECT_NE(background(), QColor(255, 0, 0)) << c.path; // the start-up look
+        }
+        c.fail(rig);
+        EXPECT_FALSE(w.link().isOnline()) << c.path;
+        EXPECT_EQ(label->text(), "Emulator : INACTIVE") << c.path;
+        EXPECT_EQ(background(), QColor(255, 0, 0)) << c.path << "\n" << rig.log();
+    }
+}
+
 TEST_F(EditingWindow, WindowKeysSkipTextBoxesAndLetTheGridMoveItsCursor)
 {
     cell(kFuelHigh, 3, 3, 0x10);
@@ -413,7 +511,7 @@ TEST(LinkWriteThroughAdapter, WriteDuringAWaitIsSentAfterTheExchange)
 {
     boardsim::BoardBus bus({{1, 1, 2, 0x8000}});
     emulink::FakeClock clock;
-    emulink::InProcessPort port(bus, clock);
+    boardsim::InProcessPort port(bus, clock);
     common::StatusLines status;
     emulink::EmulatorLink link(port, clock, status);
     link.setRomSize(0x8000);

@@ -6,7 +6,7 @@
 #include "vantrell/shell/MainWindow.h"
 
 // InProcessPort.h brings the board model in, guarded against the Qt keyword macros.
-#include "emulink/InProcessPort.h"
+#include "boardsim/InProcessPort.h"
 #include "emulink/FakeClock.h"
 
 #include <QDir>
@@ -77,18 +77,20 @@ class TestDialogs : public Dialogs
     }
 };
 
-// A program folder with config/, data/, maps/ and afm/ copied from the demo folder.
+// A program folder with config/, data/, maps/ and afm/ copied from the demo folder, in a temporary
+// folder or in a subfolder `under` of it.
 class ProgramFolder
 {
   public:
-    ProgramFolder()
+    explicit ProgramFolder(const QString& under = {})
+        : path_(under.isEmpty() ? dir_.path() : dir_.filePath(under))
     {
         const QString demo = QStringLiteral(TESSAVEL_SOURCE_DIR "/demo");
         for (const char* sub : {"config", "data", "maps", "afm"})
             copyTree(demo + "/" + sub, path() + "/" + sub);
     }
-    QString path() const { return dir_.path(); }
-    std::string file(const std::string& relative) const { return dir_.path().toStdString() + "/" + relative; }
+    QString path() const { return path_; }
+    std::string file(const std::string& relative) const { return path_.toStdString() + "/" + relative; }
     void write(const std::string& relative, const std::string& contents) const
     {
         QFile f(QString::fromStdString(file(relative)));
@@ -117,6 +119,7 @@ class ProgramFolder
         }
     }
     QTemporaryDir dir_;
+    QString path_;
 };
 
 // A main window over two simulated boards (IDs 1 and 2, 27C256 size) in the test process.
@@ -125,6 +128,10 @@ struct EditorRig
     explicit EditorRig(std::vector<boardsim::BoardConfig> boards = {{1, 1, 2, 0x8000}, {2, 1, 2, 0x8000}})
         : bus(std::move(boards)), port(bus, clock)
     {}
+    // The program folder in a subfolder of that name.
+    explicit EditorRig(const QString& programSubfolder)
+        : folder(programSubfolder), bus({{1, 1, 2, 0x8000}, {2, 1, 2, 0x8000}}), port(bus, clock)
+    {}
     void start() { window = std::make_unique<MainWindow>(folder.path(), dialogs, port, clock); }
     std::string log() const { return window->statusWindow()->log().text(); }
 
@@ -132,7 +139,7 @@ struct EditorRig
     TestDialogs dialogs;
     emulink::FakeClock clock;
     boardsim::BoardBus bus;
-    emulink::InProcessPort port;
+    boardsim::InProcessPort port;
     std::unique_ptr<MainWindow> window;
 };
 

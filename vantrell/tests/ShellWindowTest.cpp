@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTabBar>
+#include <QTableWidget>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -146,6 +147,64 @@ TEST(ShellRomFiles, LoadShowsTheNameAndSaveTheFullPathAndLeavesOnlyRomSaved)
     // The next line starts a line of its own.
     trigger(w, "menu_file_save");
     EXPECT_EQ(rig.log(), "Rom Saved\r\nSave Canceled\r\n");
+}
+
+TEST(ShellRomFiles, ProgramFolderAndImageWithAnyCharactersLoadSaveAndAreRemembered)
+{
+    EditorRig rig(QString::fromUtf8("Jürgen Ø/数据"));
+    QDir().mkpath(rig.folder.path() + QString::fromUtf8("/data/Ölwanne 油"));
+    const std::string image = rig.folder.file("data/Ölwanne 油/stock ß.bin");
+    rig.folder.write("data/Ölwanne 油/stock ß.bin", rig.folder.read("data/demo.bin"));
+    rig.start();
+    MainWindow& w = *rig.window;
+    ASSERT_TRUE(w.state().definitionUsable);
+    rig.dialogs.openAnswers.push_back(image);
+    trigger(w, "menu_file_load");
+    EXPECT_EQ(labelText(w, "status_filename"), "Filename : stock ß.bin");
+    EXPECT_EQ(w.state().rom.bytes(), fileBytes(rig.folder.file("data/demo.bin")));
+
+    w.state().rom.set(0x7000, 0x42);
+    const std::string saved = rig.folder.file("data/Ölwanne 油/getunt ä.bin");
+    rig.dialogs.saveAnswers.push_back(saved);
+    trigger(w, "menu_file_save");
+    EXPECT_EQ(rig.log(), "Rom Saved");
+    EXPECT_EQ(fileBytes(saved), w.state().rom.bytes());
+
+    // The next start loads the remembered image without asking.
+    rig.window.reset();
+    rig.start();
+    EXPECT_TRUE(rig.dialogs.opens.size() == 1u);
+    EXPECT_EQ(rig.window->state().rom.at(0x7000), 0x42);
+    EXPECT_EQ(labelText(*rig.window, "status_filename"), "Filename : getunt ä.bin");
+}
+
+TEST(ShellRomFiles, OpenMiscPageShowsTheNewImageAfterALoadSoNoKeyWritesAStaleLimit)
+{
+    EditorRig rig;
+    // A second image whose four rev limits say 6000 rpm (480 steps of 12.5 rpm, 0x01E0).
+    std::string other = rig.folder.read("data/demo.bin");
+    for (std::size_t a : {0x7450u, 0x7452u, 0x7454u, 0x7456u}) {
+        other[a] = 0x01;
+        other[a + 1] = static_cast<char>(0xE0);
+    }
+    rig.folder.write("data/other.bin", other);
+    rig.start();
+    MainWindow& w = *rig.window;
+    w.showPage(7);
+    auto* rev = w.findChild<QTableWidget*>(QStringLiteral("rev_limiter_entry"));
+    ASSERT_NE(rev, nullptr);
+    EXPECT_EQ(rev->item(0, 1)->text(), " 7000");
+
+    rig.dialogs.openAnswers.push_back(rig.folder.file("data/other.bin"));
+    trigger(w, "menu_file_load");
+    EXPECT_EQ(rev->item(0, 1)->text(), " 6000");
+    QTest::keyClick(rev, Qt::Key_Right); // any key rewrites the shown limit into every place
+    EXPECT_EQ(w.state().rom.bytes(), std::vector<std::uint8_t>(other.begin(), other.end()));
+
+    // A definition load empties the buffer: the page shows that too.
+    rig.dialogs.openAnswers.push_back(rig.folder.file("config/demo32k.ini"));
+    trigger(w, "menu_file_config");
+    EXPECT_EQ(rev->item(0, 1)->text(), " 0");
 }
 
 TEST(ShellRomFiles, FailedSaveIsReportedAndShortOrUnreadableImagesAreHandled)

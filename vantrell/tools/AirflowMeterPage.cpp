@@ -58,9 +58,7 @@ void AirflowMeterPage::loadMeterList()
         buttons_[static_cast<std::size_t>(i)]->setText(
             QString::fromStdString(swap_.captions()[static_cast<std::size_t>(i)]));
     showSelection();
-    // Choosing the stock meter draws its curve, as every choice does.
-    if (swap_.selected())
-        drawGraph();
+    drawGraph();
 }
 
 void AirflowMeterPage::openPage()

@@ -26,8 +26,9 @@ class AirflowMeterPage : public QGroupBox
     AirflowMeterPage(EditorState& state, common::StatusSink& status, WriteThrough& link, Dialogs& dialogs,
                      QWidget* parent = nullptr);
 
-    // Captions from afm.ini, the stock meter chosen, the working curve from the ROM (start-up and after
-    // every ROM image load).
+    // Captions from afm.ini, the stock meter chosen, the working curve from the ROM and drawn (start-up
+    // and after every ROM image or engine definition load, so a commit never writes a curve of the
+    // image or engine that was replaced).
     void loadMeterList();
     // Places and shows the page and the graph, takes the working curve from the ROM and draws it.
     void openPage();

@@ -100,6 +100,11 @@ void InjectorPage::openPage()
     setGeometry(150, 135, 305, 280);
     show();
     raise();
+    refill();
+}
+
+void InjectorPage::refill()
+{
     factory_->setText(QString::fromStdString(factoryCaption(state_)));
     fillEntryFields();
 }

@@ -24,6 +24,9 @@ class InjectorPage : public QGroupBox
 
     // Places and shows the page, sets the factory size caption and fills the entry fields.
     void openPage();
+    // The factory size caption and the entry fields again from the definition and the ROM buffer,
+    // without showing the page (after an image or definition load).
+    void refill();
     // K and the null time from the ROM buffer into k_data_entry and null_data_entry.
     void fillEntryFields();
 

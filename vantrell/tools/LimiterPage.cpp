@@ -16,8 +16,9 @@ const char* const kGridNames[] = {"boostlimit", "injbase",           "injcap",
 } // namespace
 
 LimiterPage::LimiterPage(EditorState& state, common::StatusSink& status, WriteThrough& link, Dialogs&,
-                         QWidget* parent)
-    : QGroupBox(QStringLiteral("Misc Limiters"), parent), state_(state), status_(status), link_(link)
+                         EditKeyReader& keys, QWidget* parent)
+    : QGroupBox(QStringLiteral("Misc Limiters"), parent), state_(state), status_(status), link_(link),
+      keys_(keys)
 {
     setObjectName(QStringLiteral("frame_limiters"));
     usePageFont(this);
@@ -74,38 +75,27 @@ void LimiterPage::fillGrid(QTableWidget* table, const LimiterGrid& grid)
     table->setVisible(grid.shown);
 }
 
-void LimiterPage::openPage()
+void LimiterPage::refill()
 {
     for (const LimiterGrid& grid : limiterGrids(state_))
         fillGrid(tables_[grid.name], grid);
+}
+
+void LimiterPage::openPage()
+{
+    refill();
     setGeometry(31, 145, 570, 275);
     show();
     raise();
 }
 
-LimiterKey LimiterPage::limiterKeyOf(int qtKey, Qt::KeyboardModifiers modifiers, quint32 windowsVirtualKey)
-{
-    if (windowsVirtualKey == 187)
-        return LimiterKey::Plus;
-    if (windowsVirtualKey == 189)
-        return LimiterKey::Minus;
-    // Only the main keyboard's plus and minus keys step a limit; the keypad's are other keys.
-    if (modifiers & Qt::KeypadModifier)
-        return LimiterKey::Other;
-    switch (qtKey) {
-    case Qt::Key_Equal:
-    case Qt::Key_Plus:
-        return LimiterKey::Plus;
-    case Qt::Key_Minus:
-    case Qt::Key_Underscore:
-        return LimiterKey::Minus;
-    default:
-        return LimiterKey::Other;
-    }
-}
-
 bool LimiterPage::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::KeyPress) {
+        // The key means what it meant when it went down (see EditKeyReader).
+        keys_.keyDown(*static_cast<QKeyEvent*>(event));
+        return false;
+    }
     if (event->type() != QEvent::KeyRelease)
         return QGroupBox::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
@@ -116,13 +106,12 @@ bool LimiterPage::eventFilter(QObject* watched, QEvent* event)
     if (!table || table->columnCount() < 2 || !table->item(0, 1))
         return false;
     const bool rev = table == tables_["rev_limiter_entry"];
-#ifdef Q_OS_WIN
-    const quint32 virtualKey = key->nativeVirtualKey();
-#else
-    const quint32 virtualKey = 0; // elsewhere the native code is no Windows virtual key
-#endif
-    const LimiterKey k = limiterKeyOf(key->key(), key->modifiers(), virtualKey);
-    const bool shift = key->modifiers() & Qt::ShiftModifier;
+    // The plus and minus keys of the user's layout, as on the map grid; Shift gives the big step.
+    const EditKeyPress press = keys_.keyUp(*key);
+    const LimiterKey k = press.role == EditKeyRole::Plus    ? LimiterKey::Plus
+                         : press.role == EditKeyRole::Minus ? LimiterKey::Minus
+                                                            : LimiterKey::Other;
+    const bool shift = press.modifiers & Qt::ShiftModifier;
     const std::string text = table->item(0, 1)->text().toStdString();
     emit romEditStarted();
     const std::string next = rev ? editRevLimit(state_, text, k, shift, status_, link_)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/StatusSink.h"
+#include "vantrell/keyboard/EditKeyReader.h"
 #include "vantrell/shell/EditorSeams.h"
 #include "vantrell/shell/EditorState.h"
 #include "vantrell/tools/Limiters.h"
@@ -21,18 +22,15 @@ class LimiterPage : public QGroupBox
 {
     Q_OBJECT
   public:
-    // The page uses the state and seams for its whole lifetime; it does not own them.
+    // The page uses the state, seams and key reader for its whole lifetime; it does not own them.
     LimiterPage(EditorState& state, common::StatusSink& status, WriteThrough& link, Dialogs& dialogs,
-                QWidget* parent = nullptr);
+                EditKeyReader& keys, QWidget* parent = nullptr);
 
     // Fills and shows the grids present in the engine definition, then places and shows the page.
     void openPage();
-
-    // What a key release means to the limit cells: the =/+ key and the -/_ key of the main keyboard (as a
-    // real keyboard sends them, with or without Shift); every other key is "other". On Windows the
-    // key's virtual key code (187 plus, 189 minus) decides, so the keys work in every keyboard layout
-    // (Shift with the plus key of a German layout gives "*"); 0 when there is none.
-    static LimiterKey limiterKeyOf(int qtKey, Qt::KeyboardModifiers modifiers, quint32 windowsVirtualKey = 0);
+    // Fills the grids again from the ROM buffer and the definition, without showing the page: after
+    // an image or definition load no key in a grid can write a value of the image that was replaced.
+    void refill();
 
     // Twips to pixels at 15 twips a pixel.
     static int pixels(int twips) { return (twips + 7) / 15; }
@@ -50,6 +48,7 @@ class LimiterPage : public QGroupBox
     EditorState& state_;
     common::StatusSink& status_;
     WriteThrough& link_;
+    EditKeyReader& keys_;
     std::map<std::string, QTableWidget*> tables_;
 };
 

@@ -48,6 +48,17 @@ int stepped(int v, LimiterKey key, int step)
     return v;
 }
 
+// The largest whole value, at most `cap`, whose stored form still fits `maxStored`. The store divides
+// by `times` and rounds halves to even, so the bound lies up to half a step above maxStored * times:
+// with 12.5 rpm a step, 3193 rpm is stored as 255 like 3187.5, and only 3194 no longer fits.
+int largestStorable(double maxStored, double times, int cap)
+{
+    int largest = static_cast<int>(std::min<double>(std::ceil((maxStored + 0.5) * times), cap));
+    while (largest > 0 && common::roundHalfEven(largest / times) > maxStored)
+        --largest;
+    return largest;
+}
+
 struct Places
 {
     std::vector<std::uint32_t> addresses;
@@ -130,10 +141,7 @@ std::string editRevLimit(EditorState& state, const std::string& cellText, Limite
     v = std::clamp(v, 0, kRevLimitMax);
     const double maxStored = def.revsize == 1 ? 255.0 : 65535.0;
     const double times = static_cast<double>(def.revtimes);
-    // The largest whole rpm whose stored value still rounds into the width.
-    int largest = static_cast<int>(std::min<double>(std::floor(maxStored * times), kRevLimitMax));
-    while (largest > 0 && common::roundHalfEven(largest / times) > maxStored)
-        --largest;
+    const int largest = largestStorable(maxStored, times, kRevLimitMax);
     if (v > largest) {
         status.appendStatusLine("Rev limit" + common::numberText(v) +
                                 " does not fit its stored width: clamped to" + common::numberText(largest));
@@ -166,9 +174,7 @@ std::string editSpeedLimit(EditorState& state, const std::string& cellText, Limi
     int v = stepped(common::toInt16(common::readNumber(cellText)), key, shift ? 100 : 10);
     v = std::clamp(v, 0, kSpeedLimitMax);
     const double times = static_cast<double>(def.speedtimes);
-    int largest = static_cast<int>(std::floor(255.0 * times));
-    while (largest > 0 && common::roundHalfEven(largest / times) > 255)
-        --largest;
+    const int largest = largestStorable(255.0, times, kSpeedLimitMax);
     if (v > largest) {
         status.appendStatusLine("Speed limit" + common::numberText(v) +
                                 " does not fit its stored byte: clamped to" + common::numberText(largest));

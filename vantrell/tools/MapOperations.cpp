@@ -61,7 +61,7 @@ bool saveMapFile(EditorState& state, Dialogs& dialogs, common::StatusSink& statu
     for (std::uint8_t b : state.rom.range(set->loadAxis, 16))
         contents.push_back(static_cast<char>(b));
     std::string error;
-    if (!common::writeFileReplacing(common::normalisePath(path), contents, error)) {
+    if (!common::writeFileReplacing(path, contents, error)) {
         status.appendStatusLine("Map file " + fileNameOf(path) + " not saved: " + error);
         return false;
     }
@@ -84,7 +84,7 @@ bool loadMapFile(EditorState& state, Dialogs& dialogs, common::StatusSink& statu
     }
     const std::string name = fileNameOf(path);
     std::string contents;
-    if (!fileExists(path) || !common::readWholeFile(common::normalisePath(path), contents)) {
+    if (!fileExists(path) || !common::readWholeFile(path, contents)) {
         status.appendStatusLine("Map file " + name + " not loaded: the file cannot be read");
         return false;
     }

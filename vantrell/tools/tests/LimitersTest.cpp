@@ -95,14 +95,31 @@ TEST(RevLimitEdit, StepsAndClampAt12000)
 
 TEST(RevLimitEdit, ValuesBeyondTheStoredWidthOrTheInt16RangeAreClamped)
 {
-    EditorState s = demoLikeState();
-    s.def.revsize = 1;
+    // One byte at 12.5 rpm a step: a stored 255 shows "3187.5", and every value up to 3193 is stored
+    // as 255 again; only what would round to 256 is clamped, with a line.
+    const struct
+    {
+        const char* typed;
+        const char* shown;
+        const char* line;
+    } cases[] = {
+        {" 3187.5", " 3188", nullptr},
+        {" 3193", " 3193", nullptr},
+        {" 3194", " 3193", "Rev limit 3194 does not fit its stored width: clamped to 3193"},
+        {" 5000", " 3193", "Rev limit 5000 does not fit its stored width: clamped to 3193"},
+    };
+    for (const auto& c : cases) {
+        EditorState s = demoLikeState();
+        s.def.revsize = 1;
+        common::StatusLines status;
+        RecordingWriteThrough link;
+        EXPECT_EQ(editRevLimit(s, c.typed, LimiterKey::Other, false, status, link), c.shown) << c.typed;
+        EXPECT_EQ(s.rom.at(0x7450), 255) << c.typed;
+        EXPECT_EQ(status.lines, c.line ? std::vector<std::string>{c.line} : std::vector<std::string>{})
+            << c.typed;
+    }
     common::StatusLines status;
     RecordingWriteThrough link;
-    EXPECT_EQ(editRevLimit(s, " 5000", LimiterKey::Other, false, status, link), " 3187");
-    EXPECT_EQ(s.rom.at(0x7450), 255);
-    ASSERT_EQ(status.lines.size(), 1u);
-    EXPECT_EQ(status.lines[0], "Rev limit 5000 does not fit its stored width: clamped to 3187");
 
     // A two-byte limit above 32767 rpm shows as read and is clamped only when edited.
     EditorState t = demoLikeState();

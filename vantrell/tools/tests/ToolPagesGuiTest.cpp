@@ -57,6 +57,7 @@ class ToolPages : public ::testing::Test
     common::StatusLines status;
     RecordingWriteThrough link{false};
     ScriptedDialogs dialogs;
+    EditKeyReader keys;
     QWidget window;
 };
 
@@ -150,7 +151,7 @@ TEST_F(ToolPages, AirflowMeterPageListsMetersAndOverlaysCurves)
 
 TEST_F(ToolPages, LimiterPageLaysOutGridsInTwipsAndStepsLimitsOnKeyRelease)
 {
-    LimiterPage page(state, status, link, dialogs, &window);
+    LimiterPage page(state, status, link, dialogs, keys, &window);
     window.show();
     page.openPage();
     EXPECT_EQ(page.title(), "Misc Limiters");
@@ -194,7 +195,7 @@ TEST_F(ToolPages, LimiterPageHidesAbsentGrids)
 {
     state.def.aflimit = "&hffff";
     state.def.speed1 = "&hffff";
-    LimiterPage page(state, status, link, dialogs, &window);
+    LimiterPage page(state, status, link, dialogs, keys, &window);
     window.show();
     page.openPage();
     EXPECT_FALSE(child<QTableWidget>(&page, "boostlimit")->isVisible());
@@ -268,16 +269,23 @@ TEST_F(ToolPages, MapViewTurnsExactlyTheSelectedDotsWhite)
     grab(&view, "map_view_d01");
 }
 
-TEST(LimiterKeys, MainKeyboardPlusAndMinusStepInAnyLayoutButTheKeypadDoesNot)
+TEST_F(ToolPages, LimitCellsStepWithThePlusKeyOfAGermanKeyboardAndNotWithShiftAndZero)
 {
-    EXPECT_EQ(LimiterPage::limiterKeyOf(Qt::Key_Plus, Qt::ShiftModifier), LimiterKey::Plus);
-    EXPECT_EQ(LimiterPage::limiterKeyOf(Qt::Key_Underscore, Qt::ShiftModifier), LimiterKey::Minus);
-    EXPECT_EQ(LimiterPage::limiterKeyOf(Qt::Key_Plus, Qt::KeypadModifier), LimiterKey::Other);
-    EXPECT_EQ(LimiterPage::limiterKeyOf(Qt::Key_Minus, Qt::KeypadModifier), LimiterKey::Other);
-    // Shift and the plus key of a German layout type "*"; its virtual key is still the plus key.
-    EXPECT_EQ(LimiterPage::limiterKeyOf(Qt::Key_Asterisk, Qt::ShiftModifier, 187), LimiterKey::Plus);
-    EXPECT_EQ(LimiterPage::limiterKeyOf(Qt::Key_Question, Qt::ShiftModifier, 189), LimiterKey::Minus);
-    EXPECT_EQ(LimiterPage::limiterKeyOf(Qt::Key_Asterisk, Qt::ShiftModifier), LimiterKey::Other);
+    keys.useKeyboardMap(KeyboardMap::fromNames("de"));
+    LimiterPage page(state, status, link, dialogs, keys, &window);
+    window.show();
+    page.openPage();
+    auto* rev = child<QTableWidget>(&page, "rev_limiter_entry");
+    rev->item(0, 1)->setText(" 7000");
+    auto release = [rev](Qt::Key key, const char* text, quint32 keycode, Qt::KeyboardModifiers mods) {
+        QKeyEvent event(QEvent::KeyRelease, key, mods, keycode, 0, 0, QString::fromLatin1(text));
+        QApplication::sendEvent(rev, &event);
+        return rev->item(0, 1)->text();
+    };
+    EXPECT_EQ(release(Qt::Key_Asterisk, "*", 35, Qt::ShiftModifier), " 8000"); // Shift and the "+" key
+    EXPECT_EQ(release(Qt::Key_Equal, "=", 19, Qt::ShiftModifier), " 8000");    // Shift and 0 types "="
+    EXPECT_EQ(release(Qt::Key_Minus, "-", 61, Qt::NoModifier), " 7950");
+    EXPECT_EQ(release(Qt::Key_Minus, "-", 82, Qt::KeypadModifier), " 7950");
 }
 
 TEST_F(ToolPages, MeterGraphDrawnBeforeItsSizeIsKnownIsDrawnAgainSharpAtItsSize)

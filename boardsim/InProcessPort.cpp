@@ -1,20 +1,59 @@
 #include "InProcessPort.h"
 
-namespace emulink {
+namespace boardsim {
 
-InProcessPort::InProcessPort(boardsim::BoardBus& bus, Clock& clock, QObject* parent)
+using emulink::Bytes;
+using emulink::CommsEvent;
+using emulink::OpenFailure;
+
+namespace {
+
+// What a POSIX system says for each failure, so tests see the texts a real port would give.
+QString systemText(OpenFailure failure)
+{
+    switch (failure) {
+    case OpenFailure::PermissionDenied:
+        return QStringLiteral("Permission denied");
+    case OpenFailure::NoSuchPort:
+        return QStringLiteral("No such file or directory");
+    case OpenFailure::InUse:
+        return QStringLiteral("Device or resource busy");
+    case OpenFailure::Other:
+    case OpenFailure::None:
+        break;
+    }
+    return QStringLiteral("Input/output error");
+}
+
+} // namespace
+
+InProcessPort::InProcessPort(BoardBus& bus, emulink::Clock& clock, QObject* parent)
     : SerialPort(parent), bus_(bus), clock_(clock)
 {}
 
 InProcessPort::~InProcessPort() = default;
+
+void InProcessPort::refuseName(const QString& name, OpenFailure failure, const QString& text)
+{
+    if (failure == OpenFailure::None)
+        failure = OpenFailure::Other;
+    refused_.insert(name, Refusal{failure, text.isEmpty() ? systemText(failure) : text});
+}
 
 bool InProcessPort::open(const QString& name)
 {
     close();
     name_ = name;
     error_.clear();
-    if (name.isEmpty() || refused_.contains(name)) {
-        error_ = QStringLiteral("no such port");
+    failure_ = OpenFailure::None;
+    if (name.isEmpty()) {
+        failure_ = OpenFailure::NoSuchPort;
+        error_ = systemText(failure_);
+        return false;
+    }
+    if (const auto refusal = refused_.constFind(name); refusal != refused_.cend()) {
+        failure_ = refusal->failure;
+        error_ = refusal->text;
         return false;
     }
     open_ = true;
@@ -62,7 +101,7 @@ bool InProcessPort::write(std::span<const std::uint8_t> bytes)
         return false;
     writes_.emplace_back(bytes.begin(), bytes.end());
     const std::uint64_t generation = generation_;
-    for (boardsim::Reply& reply : bus_.receive(bytes)) {
+    for (Reply& reply : bus_.receive(bytes)) {
         const bool hangUp = reply.hangUp;
         clock_.callAt(clock_.now() + reply.delay, this,
                       [this, generation, hangUp, bytes = std::move(reply.bytes)] {
@@ -103,4 +142,4 @@ void InProcessPort::deliver(std::uint64_t generation, const Bytes& bytes)
     emit readyRead();
 }
 
-} // namespace emulink
+} // namespace boardsim
