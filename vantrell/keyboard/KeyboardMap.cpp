@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <map>
 
 namespace vantrell {
@@ -25,11 +26,6 @@ struct KeyboardMap::Compiled
 };
 
 namespace {
-
-std::unique_ptr<KeyboardMap> nothing()
-{
-    return nullptr;
-}
 
 bool isKeypadSym(xkb_keysym_t sym)
 {
@@ -60,70 +56,59 @@ std::map<std::string, std::string> readSettingsFile(const char* path)
 KeyboardMap::KeyboardMap(std::unique_ptr<Compiled> compiled) : compiled_(std::move(compiled)) {}
 KeyboardMap::~KeyboardMap() = default;
 
-std::unique_ptr<KeyboardMap> KeyboardMap::fromNames(const std::string& layout, const std::string& variant)
+std::unique_ptr<KeyboardMap> KeyboardMap::compile(bool environmentNames,
+                                                  const std::function<xkb_keymap*(xkb_context*)>& make)
 {
     auto compiled = std::make_unique<Compiled>();
-    compiled->context = xkb_context_new(XKB_CONTEXT_NO_ENVIRONMENT_NAMES);
+    compiled->context =
+        xkb_context_new(environmentNames ? XKB_CONTEXT_NO_FLAGS : XKB_CONTEXT_NO_ENVIRONMENT_NAMES);
     if (!compiled->context)
-        return nothing();
+        return nullptr;
     xkb_context_set_log_level(compiled->context, XKB_LOG_LEVEL_CRITICAL);
-    const xkb_rule_names names{"evdev", "pc105", layout.c_str(), variant.c_str(), ""};
-    compiled->keymap = xkb_keymap_new_from_names(compiled->context, &names, XKB_KEYMAP_COMPILE_NO_FLAGS);
+    compiled->keymap = make(compiled->context);
     if (!compiled->keymap)
-        return nothing();
+        return nullptr;
     return std::unique_ptr<KeyboardMap>(new KeyboardMap(std::move(compiled)));
+}
+
+std::unique_ptr<KeyboardMap> KeyboardMap::fromNames(const std::string& layout, const std::string& variant,
+                                                    const std::string& model)
+{
+    return compile(false, [&](xkb_context* context) {
+        const xkb_rule_names names{"evdev", model.c_str(), layout.c_str(), variant.c_str(), ""};
+        return xkb_keymap_new_from_names(context, &names, XKB_KEYMAP_COMPILE_NO_FLAGS);
+    });
 }
 
 std::unique_ptr<KeyboardMap> KeyboardMap::fromSystemSettings()
 {
     const char* envLayout = std::getenv("XKB_DEFAULT_LAYOUT");
-    auto compiled = std::make_unique<Compiled>();
     if (envLayout && *envLayout) {
         // xkbcommon reads the XKB_DEFAULT_* variables itself.
-        compiled->context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
-        if (!compiled->context)
-            return nothing();
-        xkb_context_set_log_level(compiled->context, XKB_LOG_LEVEL_CRITICAL);
-        compiled->keymap = xkb_keymap_new_from_names(compiled->context, nullptr, XKB_KEYMAP_COMPILE_NO_FLAGS);
-    } else {
-        std::map<std::string, std::string> system = readSettingsFile("/etc/default/keyboard");
-        const std::string layout = system.count("XKBLAYOUT") ? system["XKBLAYOUT"] : "us";
-        const std::string variant = system["XKBVARIANT"];
-        const std::string model = system.count("XKBMODEL") ? system["XKBMODEL"] : "pc105";
-        compiled->context = xkb_context_new(XKB_CONTEXT_NO_ENVIRONMENT_NAMES);
-        if (!compiled->context)
-            return nothing();
-        xkb_context_set_log_level(compiled->context, XKB_LOG_LEVEL_CRITICAL);
-        const xkb_rule_names names{"evdev", model.c_str(), layout.c_str(), variant.c_str(), ""};
-        compiled->keymap = xkb_keymap_new_from_names(compiled->context, &names, XKB_KEYMAP_COMPILE_NO_FLAGS);
+        return compile(true, [](xkb_context* context) {
+            return xkb_keymap_new_from_names(context, nullptr, XKB_KEYMAP_COMPILE_NO_FLAGS);
+        });
     }
-    if (!compiled->keymap)
-        return nothing();
-    return std::unique_ptr<KeyboardMap>(new KeyboardMap(std::move(compiled)));
+    std::map<std::string, std::string> system = readSettingsFile("/etc/default/keyboard");
+    return fromNames(system.count("XKBLAYOUT") ? system["XKBLAYOUT"] : "us", system["XKBVARIANT"],
+                     system.count("XKBMODEL") ? system["XKBMODEL"] : "pc105");
 }
 
 std::unique_ptr<KeyboardMap> KeyboardMap::fromX11(void* xcbConnection)
 {
     auto* connection = static_cast<xcb_connection_t*>(xcbConnection);
     if (!connection)
-        return nothing();
+        return nullptr;
     if (!xkb_x11_setup_xkb_extension(connection, XKB_X11_MIN_MAJOR_XKB_VERSION, XKB_X11_MIN_MINOR_XKB_VERSION,
                                      XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr, nullptr, nullptr,
                                      nullptr))
-        return nothing();
+        return nullptr;
     const std::int32_t device = xkb_x11_get_core_keyboard_device_id(connection);
     if (device < 0)
-        return nothing();
-    auto compiled = std::make_unique<Compiled>();
-    compiled->context = xkb_context_new(XKB_CONTEXT_NO_ENVIRONMENT_NAMES);
-    if (!compiled->context)
-        return nothing();
-    xkb_context_set_log_level(compiled->context, XKB_LOG_LEVEL_CRITICAL);
-    compiled->keymap =
-        xkb_x11_keymap_new_from_device(compiled->context, connection, device, XKB_KEYMAP_COMPILE_NO_FLAGS);
-    if (!compiled->keymap)
-        return nothing();
-    return std::unique_ptr<KeyboardMap>(new KeyboardMap(std::move(compiled)));
+        return nullptr;
+    return compile(false, [&](xkb_context* context) {
+        return xkb_x11_keymap_new_from_device(context, connection, device, XKB_KEYMAP_COMPILE_NO_FLAGS);
+    });
 }
 
 int KeyboardMap::layoutCount() const
@@ -163,7 +148,8 @@ struct KeyboardMap::Compiled
 KeyboardMap::KeyboardMap(std::unique_ptr<Compiled> compiled) : compiled_(std::move(compiled)) {}
 KeyboardMap::~KeyboardMap() = default;
 
-std::unique_ptr<KeyboardMap> KeyboardMap::fromNames(const std::string&, const std::string&)
+std::unique_ptr<KeyboardMap> KeyboardMap::fromNames(const std::string&, const std::string&,
+                                                    const std::string&)
 {
     return nullptr;
 }

@@ -7,9 +7,13 @@
 #include "vantrell/keyboard/EditKeyRule.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+
+struct xkb_context;
+struct xkb_keymap;
 
 namespace vantrell {
 
@@ -27,9 +31,10 @@ class KeyboardMap
     KeyboardMap& operator=(const KeyboardMap&) = delete;
 
     // One layout by its names from the system's keyboard data ("us", "de", "se", "fr"; a variant
-    // such as "nodeadkeys" may follow), on a 105-key PC keyboard. Nothing when the data is missing
-    // or does not know the layout. Nothing of the environment is read.
-    static std::unique_ptr<KeyboardMap> fromNames(const std::string& layout, const std::string& variant = {});
+    // such as "nodeadkeys" may follow), on a 105-key PC keyboard unless another model is named.
+    // Nothing when the data is missing or does not know the layout. Nothing of the environment is read.
+    static std::unique_ptr<KeyboardMap> fromNames(const std::string& layout, const std::string& variant = {},
+                                                  const std::string& model = "pc105");
     // The layouts the system is set up with: the XKB_DEFAULT_* environment, else the system keyboard
     // settings (/etc/default/keyboard), else a US layout. Only a guess of what the desktop uses: check
     // it against the characters keys really type.
@@ -46,6 +51,10 @@ class KeyboardMap
   private:
     struct Compiled;
     explicit KeyboardMap(std::unique_ptr<Compiled> compiled);
+    // A context (reading the XKB_DEFAULT_* names or not) and the keymap `make` compiles in it (only
+    // where xkbcommon is built in).
+    static std::unique_ptr<KeyboardMap> compile(bool environmentNames,
+                                                const std::function<xkb_keymap*(xkb_context*)>& make);
     std::unique_ptr<Compiled> compiled_;
 };
 

@@ -72,13 +72,20 @@ int framesOf(const boardsim::BoardBus& bus, char command)
     return n;
 }
 
-// Scan, straight layout, 16 bits, online.
-void goOnline(EditorRig& rig)
+// Scan, straight layout, 16 bits: ready to go online.
+void scanAndChooseOptions(EditorRig& rig)
 {
     MainWindow& w = *rig.window;
     child<QPushButton>(w, "button_scan")->click();
     child<QRadioButton>(w, "OptionRomStraight")->click();
     child<QRadioButton>(w, "Option16bit")->click();
+}
+
+// Scan, straight layout, 16 bits, online.
+void goOnline(EditorRig& rig)
+{
+    MainWindow& w = *rig.window;
+    scanAndChooseOptions(rig);
     trigger(w, "menu_emulator_toggle");
     ASSERT_TRUE(w.link().isOnline()) << rig.log();
 }
@@ -469,13 +476,10 @@ TEST(EmulatorLabel, EveryPathThatEndsOfflinePaintsItRed)
             const QImage image = label->grab().toImage();
             return image.pixelColor(image.width() - 3, image.height() / 2);
         };
-        child<QPushButton>(w, "button_scan")->click();
-        child<QRadioButton>(w, "OptionRomStraight")->click();
-        child<QRadioButton>(w, "Option16bit")->click();
         if (c.online) {
-            w.toggleEmulator();
-            ASSERT_TRUE(w.link().isOnline()) << c.path;
+            goOnline(rig);
         } else {
+            scanAndChooseOptions(rig);
             EXPECT_NE(background(), QColor(255, 0, 0)) << c.path; // the start-up look
         }
         c.fail(rig);

@@ -173,7 +173,7 @@ TEST(ShellRomFiles, ProgramFolderAndImageWithAnyCharactersLoadSaveAndAreRemember
     // The next start loads the remembered image without asking.
     rig.window.reset();
     rig.start();
-    EXPECT_TRUE(rig.dialogs.opens.size() == 1u);
+    EXPECT_EQ(rig.dialogs.opens.size(), 1u);
     EXPECT_EQ(rig.window->state().rom.at(0x7000), 0x42);
     EXPECT_EQ(labelText(*rig.window, "status_filename"), "Filename : getunt ä.bin");
 }
