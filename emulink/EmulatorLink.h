@@ -1,16 +1,18 @@
-// The editor's link to one or two emulator boards on one serial line: the link state (online flag,
-// found-emulator list, capacity, emulator offset), port open and close, the scan, the online/offline
-// toggle with its search, the reaction to line events, and the three ways data moves: the
-// write-through of edited bytes, the ROM upload and the block read.
+// The editor's link to one or two emulator boards on one serial line, as the editor's windows use it: a
+// QObject over a LinkSession (what the link holds), a BoardChannel (one board's bounded exchange) and
+// LinkOperations (scan, online search, write-through, upload, range read), which writes the status lines
+// for each operation's result to the StatusSink and turns state changes into signals.
 //
 // Every operation runs on the user-interface thread. Waits go through the Clock: the window keeps
-// painting, user input is held back until the wait ends. Messages go to the StatusSink one line each.
+// painting, user input is held back until the wait ends. Messages go to the StatusSink one line each,
+// in the order the user reads them: the lines that announce a long wait ("Scanning...", "Looking...")
+// and those of a line event as they happen, every other line when its operation returns.
 //
-// Bounds that keep the editor from hanging on a silent board:
+// Bounds that keep the editor from hanging on a silent board (see LinkOperations):
 // - a reply that has not arrived within kReplyTimeout counts as no reply;
 // - the sends retry by themselves, callers never repeat them: a short write, verified block write or
-//   chunk read that fails counts towards kMaxFailuresInRow, and the third failure in a row takes the
-//   link offline (port closed) with the "Emulator not responding" lines, which ends every retry;
+//   chunk read that fails kMaxFailuresInRow times in a row takes the link offline (port closed) with the
+//   "Emulator not responding" lines, which ends every retry;
 // - online with no board in the found list the link goes offline with a status line instead of
 //   addressing nobody.
 //
@@ -19,8 +21,14 @@
 // definition loaded while online takes the link offline, and every send refuses while the two disagree.
 #pragma once
 
+#include "BoardChannel.h"
 #include "Clock.h"
 #include "Frames.h"
+#include "LinkEvents.h"
+#include "LinkOperations.h"
+#include "LinkResults.h"
+#include "LinkSession.h"
+#include "LinkStatusLines.h"
 #include "SerialPort.h"
 
 #include "common/StatusSink.h"
@@ -32,67 +40,54 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
-#include <initializer_list>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace emulink {
-
-enum class WriteThroughResult {
-    Sent,        // every found board acknowledged every byte
-    NotOnline,   // the link is offline: nothing sent, the ROM buffer alone holds the change
-    Refused,     // the range lies outside the board memory (below 0, at or above the capacity or
-                 // 0x10000), or the ROM is larger than the board: status line shown, nothing sent
-    LinkDropped, // the link went offline during the write (status lines shown)
-    Busy,        // called from inside another exchange's wait: nothing sent (exchanges never interleave)
-};
-
-struct UploadResult
-{
-    bool complete = false; // every chunk reached every found board
-    int chunksSent = 0;    // chunks that reached every found board
-    int chunkCount = 0;    // chunks in the image (0 when the upload did not start)
-};
 
 class EmulatorLink : public QObject
 {
     Q_OBJECT
   public:
-    static constexpr std::chrono::milliseconds kReplyTimeout{250};
-    static constexpr int kMaxFailuresInRow = 3;
-    static constexpr std::chrono::milliseconds kProbeTimeout{50};
-    static constexpr std::chrono::seconds kScanPause{3};
-    static constexpr std::chrono::seconds kOnlineSearch{10};
-    static constexpr std::uint32_t kCapacity27C256 = 0x8000;
-    static constexpr std::uint32_t kCapacity27C512 = 0x10000;
+    static constexpr std::chrono::milliseconds kReplyTimeout = BoardChannel::kReplyTimeout;
+    static constexpr int kMaxFailuresInRow = BoardChannel::kMaxFailuresInRow;
+    static constexpr std::chrono::milliseconds kProbeTimeout = LinkOperations::kProbeTimeout;
+    static constexpr std::chrono::seconds kScanPause = LinkOperations::kScanPause;
+    static constexpr std::chrono::seconds kOnlineSearch = LinkOperations::kOnlineSearch;
+    static constexpr std::uint32_t kCapacity27C256 = emulink::kCapacity27C256;
+    static constexpr std::uint32_t kCapacity27C512 = emulink::kCapacity27C512;
 
     // The link uses the port, clock and sink for its whole lifetime; it does not own them.
     EmulatorLink(SerialPort& port, Clock& clock, common::StatusSink& status, QObject* parent = nullptr);
     ~EmulatorLink() override;
 
     // --- state ---
-    bool isOnline() const { return online_; }
+    // Everything the link holds, for reading.
+    const LinkSession& session() const { return session_; }
+    bool isOnline() const { return session_.isOnline(); }
     // Board IDs of the two slots (0 until a scan fills them) and the count the last scan found.
-    std::array<std::uint8_t, 2> foundIds() const { return foundIds_; }
-    int foundCount() const { return foundCount_; }
+    std::array<std::uint8_t, 2> foundIds() const { return session_.found().ids; }
+    int foundCount() const { return session_.found().count; }
     // Sets the found list directly (the scan does this; tests and tools may too). count 0..2. The
     // sizes that the scan heard from the boards are forgotten.
     void setFoundEmulators(std::array<std::uint8_t, 2> ids, int count);
     // Emulator capacity in bytes: the smaller size of the found boards as the last online search
     // found them; 0x8000 until a board has reported its size.
-    std::uint32_t capacity() const { return capacity_; }
+    std::uint32_t capacity() const { return session_.capacity(); }
     // ROM size of the engine definition (bytes of the ROM buffer); 0 at start. A size larger than
     // capacity() while online takes the link offline, with a status line naming both sizes.
-    std::uint32_t romSize() const { return romSize_; }
+    std::uint32_t romSize() const { return session_.romSize(); }
     void setRomSize(std::uint32_t romSize);
     // Capacity minus ROM size: the wire address of ROM address 0. Negative when the ROM is larger than
     // the board: the link is then offline and every send is refused.
-    std::int64_t emulatorOffset() const { return std::int64_t(capacity_) - std::int64_t(romSize_); }
+    std::int64_t emulatorOffset() const { return session_.emulatorOffset(); }
 
     // Name of the port that the next open uses (see resolvePortName in PortNames.h).
-    void setPortName(const QString& name) { portName_ = name; }
-    QString portName() const { return portName_; }
+    void setPortName(const QString& name) { session_.setPortName(name); }
+    QString portName() const { return session_.portName(); }
 
     // --- port ---
     // Port open: close (DTR and RTS drop), open the named port, raise DTR and RTS, discard both
@@ -143,7 +138,7 @@ class EmulatorLink : public QObject
     // Ranges longer than 255 bytes go as several writes of at most 255 bytes. The retries are done
     // here: callers do not repeat the call (a Busy result in particular stays Busy until the outer
     // exchange has returned). An empty range is Sent without sending; online with an empty found list
-    // the link goes offline (LinkDropped, status line).
+    // the link goes offline (LinkDropped, status line). Refusals come with a status line.
     WriteThroughResult writeThrough(std::uint32_t romAddress, std::span<const std::uint8_t> bytes);
 
     // Upload of the ROM buffer: 256-byte chunks, each chunk to every found board (verified block write,
@@ -156,20 +151,22 @@ class EmulatorLink : public QObject
     UploadResult upload(std::span<const std::uint8_t> rom,
                         const std::function<void(int chunk, int chunkCount)>& progress = {});
 
-    // Block read, for checking what the boards hold: a chunk read of the 256 bytes at ROM address
-    // romAddress (wire address romAddress + emulatorOffset()) from the found board `id`. No reply
-    // within kReplyTimeout, a reply of other than 257 bytes or a wrong checksum is a failure in a row
-    // as for the write-through: the read is tried again, at most kMaxFailuresInRow times, and the third
-    // failure takes the link offline. Callers do not repeat the call.
-    // Returns the board's 256 bytes, or nullopt:
-    // - nothing sent: offline; called from inside another exchange's wait; `id` not in the found list;
-    //   the ROM larger than capacity() or the 256 bytes outside the board memory (status line, not a
-    //   failure); online with an empty found list (the link goes offline, status line);
-    // - after sending: the link went offline during the read (failures or a line event, status lines).
+    // Range read, for checking what a board holds: `length` bytes (a whole number of 256-byte blocks)
+    // from ROM address romAddress (wire address romAddress + emulatorOffset()) from the found board
+    // `id`, one chunk read per block; `progress(b, blockCount)` is called before block b. A block whose
+    // reply does not come within kReplyTimeout, is not 257 bytes or has a wrong checksum is read again,
+    // and the third failure in a row takes the link offline ("Emulator not responding" lines), which
+    // ends the read with the blocks read before it. Nothing is sent (RangeRead::start says why) when
+    // offline, called from inside another exchange's wait, for a board not in the found list, for a
+    // ROM larger than capacity() or a range outside the board memory (a status line each, never counted
+    // as a failure), and online with an empty found list (the link goes offline, status line).
+    RangeRead readRange(std::uint8_t id, std::uint32_t romAddress, std::size_t length,
+                        const std::function<void(int block, int blockCount)>& progress = {});
+    // readRange() of the one block at romAddress: its 256 bytes, or nullopt when it was not read.
     std::optional<Bytes> readBlock(std::uint8_t id, std::uint32_t romAddress);
 
     // True while an exchange is waiting for its reply.
-    bool isBusy() const { return busy_; }
+    bool isBusy() const { return session_.isBusy(); }
 
   signals:
     // The online flag changed (the editor colours its status label: green/"ACTIVE" when true).
@@ -189,62 +186,15 @@ class EmulatorLink : public QObject
     void capacityChanged(std::uint32_t capacity);
 
   private:
-    struct Attempt
-    {
-        bool arrived = false; // the awaited number of bytes came in time
-        Bytes reply;
-    };
-    void send(const Bytes& frame);
-    // One frame, then the wait for at least `replyLength` bytes and the read of everything waiting.
-    Attempt sendAndAwait(const Bytes& frame, std::size_t replyLength);
-    bool waitForBytes(std::size_t count, std::chrono::milliseconds timeout, bool exactly = false);
-    std::optional<std::uint16_t> wireAddress(std::int64_t romAddress, std::size_t length) const;
-    // Verified block write of `data` (256 bytes) at romAddress + emulatorOffset() to one board, for
-    // the upload (which checks the range first). Success iff exactly the 2 bytes of the block sum came
-    // back in time; a failure counts towards kMaxFailuresInRow.
-    bool verifiedBlockWrite(std::span<const std::uint8_t> data, std::int32_t romAddress, std::uint8_t id);
-    std::uint32_t secondBoardCapacity();
-    bool romFitsBoards() const { return romSize_ <= capacity_; }
-    void setCapacity(std::uint32_t capacity);
-    void reportOpenFailure();
-    void noteSuccess() { failuresInRow_ = 0; }
-    void noteFailure();
-    void setOnline(bool online);
-    void takeOffline(std::initializer_list<std::string> lines);
+    class Relay;
     void onCommsError(CommsEvent event);
-    void say(const std::string& line);
+    void say(const std::vector<std::string>& lines);
 
-    SerialPort& port_;
-    Clock& clock_;
     common::StatusSink& status_;
-    QString portName_;
-    bool online_ = false;
-    std::array<std::uint8_t, 2> foundIds_{0, 0};
-    int foundCount_ = 0;
-    // Size of each found board as its scan reply gave it; empty when not heard.
-    std::array<std::optional<std::uint32_t>, 2> scannedCapacity_{};
-    std::uint32_t capacity_ = kCapacity27C256;
-    std::uint32_t romSize_ = 0;
-    int failuresInRow_ = 0;
-    bool busy_ = false;
+    LinkSession session_;
+    BoardChannel channel_;
+    std::unique_ptr<Relay> relay_;
+    LinkOperations operations_;
 };
-
-// The exact message texts of the link, for the editor and for tests.
-namespace messages {
-inline constexpr const char* kWarning = "*******WARNING*********";
-inline constexpr const char* kCommsError = "Comms error detected";
-inline constexpr const char* kNotResponding = "Emulator not responding";
-inline constexpr const char* kDisabled = "Emulator Disabled";
-inline constexpr const char* kPortError = "Invalid comport or comport init error";
-inline constexpr const char* kScanning = "Scanning for emulators - please wait - powering comport";
-inline constexpr const char* kConnectBoard = "Please connect an emulator (or emulators) to selected comport";
-inline constexpr const char* kRunSetupTool = "Or run the Pellory program first...";
-inline constexpr const char* kLooking = "Looking for emulator on selected comport for 10 seconds";
-inline constexpr const char* kNotFound = "Emulator not found on selected comport";
-inline constexpr const char* kNoBoardInList = "No emulator found by the last scan - emulator disabled";
-inline constexpr const char* kUploadOffline = "Emulator disabled - cannot upload to emulator";
-inline constexpr const char* kUploadDone = "buffer moved to emulator successfully";
-inline constexpr const char* kUploadIncomplete = "Upload incomplete - emulator disabled";
-} // namespace messages
 
 } // namespace emulink
