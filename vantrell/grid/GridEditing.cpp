@@ -1,6 +1,7 @@
 #include "vantrell/grid/GridEditing.h"
 
 #include <algorithm>
+#include <string>
 #include <utility>
 
 namespace vantrell {
@@ -31,37 +32,43 @@ CellBlock CellBlock::ordered(int row, int column, int endRow, int endColumn)
     return s;
 }
 
-std::optional<CellChange> editCell(EditorState& state, DisplayMode mode, int gridRow, int gridColumn,
-                                   EditKey key, bool shift)
+CellLook editedCellLook(const EditorState& state, const MapSet& set, MapKind kind, DisplayMode mode, int r, int c)
+{
+    const std::uint8_t b = state.rom.at(cellAddress(set, r, c));
+    return CellLook{cellText(kind, mode, b, fuelContext(state, set, r, c)), editCellColour(kind, b)};
+}
+
+std::optional<EditStep> cellKeyStep(const EditorState& state, const CellBlock& selection, EditKey key, bool shift)
 {
     const std::optional<MapSet> set = state.currentMapSet();
     if (!set)
         return std::nullopt;
-    const int r = std::clamp(gridRow - 1, 0, 15);
-    const int c = std::clamp(gridColumn - 1, 0, 15);
     const MapKind kind = kindOf(state.currentMap);
-    const std::uint32_t address = cellAddress(*set, r, c);
-    const std::uint8_t v = editedCell(kind, state.rom.at(address), key, shift);
-    state.rom.set(address, v);
-    CellChange change;
-    change.gridRow = r + 1;
-    change.gridColumn = c + 1;
-    change.address = address;
-    change.byte = v;
-    change.look.text = cellText(kind, mode, v, fuelContext(state, *set, r, c));
-    change.look.background = editCellColour(kind, v);
-    return change;
+    EditStepBuilder step(state.rom.buffer());
+    int cells = 0;
+    for (int row = selection.top; row <= selection.bottom; ++row) {
+        for (int column = selection.left; column <= selection.right; ++column) {
+            const int r = std::clamp(row - 1, 0, 15);
+            const int c = std::clamp(column - 1, 0, 15);
+            const std::uint32_t address = cellAddress(*set, r, c);
+            step.write(address, editedCell(kind, step.at(address), key, shift));
+            ++cells;
+        }
+    }
+    return step.finish("edit of " + std::to_string(cells) + (cells == 1 ? " cell on " : " cells on ") +
+                           mapName(state.currentMap),
+                       EditSource::GridKeys);
 }
 
-std::optional<AxisStep> stepLoadAxis(EditorState& state, int leftColumn, int step)
+std::optional<EditStep> loadAxisStep(const EditorState& state, int leftColumn, int step)
 {
     const std::optional<MapSet> set = state.currentMapSet();
     if (!set || leftColumn < 1 || leftColumn > 16)
         return std::nullopt;
     const std::uint32_t address = set->loadAxis + static_cast<std::uint32_t>(leftColumn - 1);
-    const std::uint8_t byte = steppedAxisByte(state.rom.at(address), step);
-    state.rom.set(address, byte);
-    return AxisStep{address, byte};
+    EditStepBuilder builder(state.rom.buffer());
+    builder.write(address, steppedAxisByte(state.rom.at(address), step));
+    return builder.finish(std::string("load axis step on ") + mapName(state.currentMap), EditSource::LoadAxis);
 }
 
 } // namespace vantrell

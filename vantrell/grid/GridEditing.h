@@ -1,6 +1,6 @@
-// The map grid's rules without the grid widget: what each cell shows, what an edit key does to one
-// cell, the load axis step of [ and ], and the saved selection. The grid widget only shows the
-// results and hands changed bytes to the write-through.
+// The map grid's rules without the grid widget: what each cell shows, the edit step of an edit key on
+// a selection, the load axis step of [ and ], and the saved selection. The grid widget hands the steps
+// to the document and shows what the document holds.
 //
 // Grid coordinates: row 0 and column 0 are the headers; grid cell (r + 1, c + 1) shows map cell (r, c).
 #pragma once
@@ -37,29 +37,18 @@ struct CellBlock
     static CellBlock ordered(int row, int column, int endRow, int endColumn);
 };
 
-struct CellChange
-{
-    int gridRow = 0, gridColumn = 0; // where the cell is shown
-    std::uint32_t address = 0;       // its ROM address
-    std::uint8_t byte = 0;           // the byte now stored there
-    CellLook look;                   // text in the current mode, colour by the edit ramp
-};
+// The look of map cell (r, c) just after an edit key changed it: its text in the mode, its colour by
+// the edit ramp (kept until the next full fill).
+CellLook editedCellLook(const EditorState& state, const MapSet& set, MapKind kind, DisplayMode mode, int r, int c);
 
-// Applies an edit key to the cell shown at grid (gridRow, gridColumn) of the current map: header
-// coordinates count as the first map row or column. The new byte is stored in the ROM buffer.
-// Nothing when the definition does not place the current map inside the ROM.
-std::optional<CellChange> editCell(EditorState& state, DisplayMode mode, int gridRow, int gridColumn,
-                                   EditKey key, bool shift);
-
-struct AxisStep
-{
-    std::uint32_t address = 0; // ROM address of the changed load axis byte
-    std::uint8_t byte = 0;     // its new value
-};
+// An edit key on every cell of the selection (grid coordinates; header coordinates count as the first
+// map row or column), row by row and left to right: one step of one byte a cell, in that order to the
+// boards, labelled "edit of 12 cells on Main Fuel Map". Every selected cell is rewritten, also by a key
+// that changes nothing. Nothing when the definition does not place the current map inside the ROM.
+std::optional<EditStep> cellKeyStep(const EditorState& state, const CellBlock& selection, EditKey key, bool shift);
 
 // The [ and ] keys: the load axis byte of grid column `leftColumn` (1..16) of the current map's kind
-// steps by `step` modulo 256 in the ROM buffer. Nothing for column 0 (no map column) or without a
-// usable definition.
-std::optional<AxisStep> stepLoadAxis(EditorState& state, int leftColumn, int step);
+// steps by `step` modulo 256. Nothing for column 0 (no map column) or without a usable definition.
+std::optional<EditStep> loadAxisStep(const EditorState& state, int leftColumn, int step);
 
 } // namespace vantrell

@@ -13,18 +13,12 @@ namespace vantrell {
 
 namespace {
 
-constexpr int kRows = 17;
-constexpr int kColumns = 17;
-const QColor kHeaderBackground(212, 208, 200);
+constexpr int kRows = MapGridModel::kSize;
+constexpr int kColumns = MapGridModel::kSize;
 
 int pixels(int twips)
 {
     return static_cast<int>(std::lround(twips / double(MapGrid::kTwipsPerPixel)));
-}
-
-QColor qcolour(const Rgb& rgb)
-{
-    return QColor(rgb.r, rgb.g, rgb.b);
 }
 
 // Cells are drawn plainly: their background, their text centred, and for selected cells a dark veil
@@ -54,6 +48,31 @@ class CellDelegate : public QStyledItemDelegate
             painter->setPen(QPen(Qt::white, 1));
             painter->drawRect(option.rect.adjusted(0, 0, -1, -1));
         }
+        paintMarks(painter, option.rect, index.data(MapGridModel::MarksRole).toInt());
+    }
+
+  private:
+    // Marks leave the cell's colour and text readable: a corner triangle for a difference from the
+    // reference image, a dotted inner frame for a difference on a board.
+    static void paintMarks(QPainter* painter, const QRect& rect, int marks)
+    {
+        if (marks == 0)
+            return;
+        painter->save();
+        if (marks & static_cast<int>(CellMark::DiffersFromReference)) {
+            const int side = std::max(4, rect.height() / 3);
+            const QPoint corner = rect.topRight();
+            const QPoint triangle[3] = {corner, corner - QPoint(side, 0), corner + QPoint(0, side)};
+            painter->setPen(QPen(Qt::white, 1));
+            painter->setBrush(Qt::black);
+            painter->drawPolygon(triangle, 3);
+        }
+        if (marks & static_cast<int>(CellMark::DiffersOnBoard)) {
+            painter->setPen(QPen(Qt::black, 1, Qt::DotLine));
+            painter->setBrush(Qt::NoBrush);
+            painter->drawRect(rect.adjusted(1, 1, -2, -2));
+        }
+        painter->restore();
     }
 };
 
@@ -91,16 +110,17 @@ GridKey gridKeyOf(const EditKeyPress& press)
     return key;
 }
 
-MapGrid::MapGrid(EditorState& state, WriteThrough& writeThrough, common::StatusSink& status,
-                 EditKeyReader& keys, QWidget* parent)
-    : QTableWidget(parent), state_(state), writeThrough_(writeThrough), status_(status), keys_(keys)
+MapGrid::MapGrid(EditorState& state, common::StatusSink& status, EditKeyReader& keys, QWidget* parent)
+    : QTableView(parent), state_(state), status_(status), keys_(keys), model_(new MapGridModel(state, this))
 {
     setObjectName(QStringLiteral("editgrid"));
     timer1_.setObjectName(QStringLiteral("Timer1"));
+    timer1_.setParent(this);
     timer1_.setSingleShot(true);
     timer1_.setInterval(2000);
     connect(&timer1_, &QTimer::timeout, this, &MapGrid::selectionTick);
 
+    setModel(model_);
     horizontalHeader()->hide();
     verticalHeader()->hide();
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -112,31 +132,21 @@ MapGrid::MapGrid(EditorState& state, WriteThrough& writeThrough, common::StatusS
     horizontalHeader()->setMinimumSectionSize(1);
     verticalHeader()->setMinimumSectionSize(1);
     setItemDelegate(new CellDelegate(this));
-    connect(this, &QTableWidget::itemSelectionChanged, this, &MapGrid::onSelectionChanged);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &MapGrid::onSelectionChanged);
+    // A load of the document refreshed every cell: the saved selection comes back and the view follows.
+    connect(model_, &MapGridModel::refreshed, this, [this] {
+        restoreSelection();
+        emit filled();
+        emit viewNeedsDrawing();
+        timer1_.start();
+    });
+    connect(model_, &MapGridModel::stepShown, this, &MapGrid::onStepShown);
     layOut();
 }
 
 void MapGrid::layOut()
 {
     setUpdatesEnabled(false);
-    setRowCount(kRows);
-    setColumnCount(kColumns);
-    for (int i = 0; i < kRows; ++i)
-        for (int j = 0; j < kColumns; ++j)
-            if (!item(i, j)) {
-                auto* cell = new QTableWidgetItem;
-                cell->setTextAlignment(Qt::AlignCenter);
-                if (i == 0 || j == 0) {
-                    // The header row and column: shown, never current, selected or edited (the cursor
-                    // keys and the mouse stop at the first map row and column).
-                    cell->setFlags(Qt::NoItemFlags);
-                    cell->setBackground(kHeaderBackground);
-                    cell->setForeground(Qt::black);
-                } else {
-                    cell->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-                }
-                setItem(i, j, cell);
-            }
     for (int i = 0; i <= 15; ++i) {
         setRowHeight(i, pixels(220));
         setColumnWidth(i, pixels(440));
@@ -153,10 +163,9 @@ void MapGrid::layOut()
             break;
     }
     setFont(cellFont);
-    item(0, 0)->setText(QStringLiteral("revs / tp scale"));
     QFont corner = cellFont;
     corner.setPixelSize(std::min(cellFont.pixelSize(), 9));
-    item(0, 0)->setFont(corner);
+    model_->setCornerFont(corner);
     int width = 2 * frameWidth();
     for (int j = 0; j < kColumns; ++j)
         width += columnWidth(j);
@@ -167,48 +176,45 @@ void MapGrid::layOut()
     setUpdatesEnabled(true);
 }
 
-void MapGrid::showCell(int row, int column, const CellLook& look)
-{
-    QTableWidgetItem* cell = item(row, column);
-    cell->setText(QString::fromStdString(look.text));
-    cell->setBackground(qcolour(look.background));
-    cell->setForeground(Qt::white);
-}
-
-void MapGrid::fillGrid()
+void MapGrid::refresh()
 {
     timer1_.stop();
     setUpdatesEnabled(false);
-    const DisplayMode mode = modeSource_ ? modeSource_() : DisplayMode::Data;
-    const std::optional<MapSet> set = state_.currentMapSet();
-    const MapKind kind = kindOf(state_.currentMap);
-    for (int r = 0; r < 16; ++r) {
-        for (int c = 0; c < 16; ++c) {
-            if (set)
-                showCell(r + 1, c + 1, cellLook(state_, *set, kind, mode, r, c));
-            else
-                showCell(r + 1, c + 1, CellLook{std::string(), Rgb{128, 128, 128}});
-        }
-        item(r + 1, 0)->setText(set ? QString::fromStdString(rowHeaderText(state_.rom.at(set->rpmAxis + r)))
-                                    : QString());
-    }
-    for (int c = 0; c < 16; ++c)
-        item(0, c + 1)->setText(
-            set ? QString::fromStdString(columnHeaderText(state_.rom.at(set->loadAxis + c))) : QString());
-    emit filled();
-    restoreSelection();
+    model_->refresh(); // restores the selection, tells the window and starts Timer1
     setUpdatesEnabled(true);
+}
+
+void MapGrid::onStepShown(const EditStep&)
+{
     emit viewNeedsDrawing();
     timer1_.start();
 }
 
+void MapGrid::setCurrentCell(int row, int column)
+{
+    setCurrentIndex(model_->index(row, column));
+}
+
+void MapGrid::selectRange(const CellBlock& block)
+{
+    selectionModel()->select(QItemSelection(model_->index(block.top, block.left),
+                                            model_->index(block.bottom, block.right)),
+                             QItemSelectionModel::Select);
+}
+
+QList<CellBlock> MapGrid::selectedBlocks() const
+{
+    QList<CellBlock> blocks;
+    for (const QItemSelectionRange& r : selectionModel()->selection())
+        blocks.push_back(CellBlock::ordered(r.top(), r.left(), r.bottom(), r.right()));
+    return blocks;
+}
+
 CellBlock MapGrid::gridSelection() const
 {
-    const QList<QTableWidgetSelectionRange> ranges = selectedRanges();
-    if (!ranges.isEmpty()) {
-        const QTableWidgetSelectionRange& r = ranges.front();
-        return CellBlock::ordered(r.topRow(), r.leftColumn(), r.bottomRow(), r.rightColumn());
-    }
+    const QList<CellBlock> blocks = selectedBlocks();
+    if (!blocks.isEmpty())
+        return blocks.front();
     const int row = std::max(currentRow(), 0);
     const int column = std::max(currentColumn(), 0);
     return CellBlock{row, column, row, column};
@@ -224,8 +230,8 @@ void MapGrid::restoreSelection()
     const int right = std::max(saved_.right, left);
     restoring_ = true;
     clearSelection();
-    setCurrentCell(top, left, QItemSelectionModel::NoUpdate);
-    setRangeSelected(QTableWidgetSelectionRange(top, left, bottom, right), true);
+    selectionModel()->setCurrentIndex(model_->index(top, left), QItemSelectionModel::NoUpdate);
+    selectRange(CellBlock{top, left, bottom, right});
     restoring_ = false;
 }
 
@@ -270,7 +276,7 @@ void MapGrid::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
-    QTableWidget::keyPressEvent(event);
+    QTableView::keyPressEvent(event);
 }
 
 void MapGrid::keyReleaseEvent(QKeyEvent* event)
@@ -296,12 +302,8 @@ void MapGrid::editKey(const GridKey& key)
         // Before a selection has been saved the left column is 0, which is no map column.
         if (saved_.left >= 1) {
             const int step = key.action == GridKeyAction::AxisDown ? -1 : 1;
-            if (const std::optional<AxisStep> changed = stepLoadAxis(state_, saved_.left, step)) {
-                fillGrid();
-                timer1_.stop();
-                const std::uint8_t byte = changed->byte;
-                writeThrough_.writeThrough(changed->address, std::span<const std::uint8_t>(&byte, 1));
-            }
+            if (const std::optional<EditStep> axis = loadAxisStep(state_, saved_.left, step))
+                state_.rom.apply(*axis);
         }
         timer1_.start();
         return;
@@ -315,24 +317,11 @@ void MapGrid::editKey(const GridKey& key)
     else if (key.action == GridKeyAction::Flag)
         edit = EditKey::Flag;
 
-    const DisplayMode mode = modeSource_ ? modeSource_() : DisplayMode::Data;
-    const CellBlock selection = saved_;
     setUpdatesEnabled(false);
-    for (int row = selection.top; row <= selection.bottom; ++row) {
-        for (int column = selection.left; column <= selection.right; ++column) {
-            const std::optional<CellChange> change = editCell(state_, mode, row, column, edit, key.shift);
-            if (!change)
-                continue;
-            showCell(change->gridRow, change->gridColumn, change->look);
-            if (writeThrough_.isOnline()) {
-                const std::uint8_t byte = change->byte;
-                writeThrough_.writeThrough(change->address, std::span<const std::uint8_t>(&byte, 1));
-            }
-        }
-    }
+    if (const std::optional<EditStep> cells = cellKeyStep(state_, saved_, edit, key.shift))
+        state_.rom.apply(*cells);
     restoreSelection();
     setUpdatesEnabled(true);
-    emit viewNeedsDrawing();
     timer1_.start();
 }
 

@@ -1,20 +1,21 @@
-// The map grid "editgrid": the current map of the ROM buffer as a 17 by 17 table (header row and
-// column, 16 by 16 cells shaded by value), edited from the keyboard. Every key released on the grid
-// rewrites every selected cell, row by row and left to right, into the ROM buffer and hands each byte
-// to the write-through; "[" and "]" step the load axis byte of the selection's left column.
+// The map grid "editgrid": the current map of the ROM document as a 17 by 17 table (header row and
+// column, 16 by 16 cells shaded by value), a view over MapGridModel, edited from the keyboard. Every key
+// released on the grid rewrites every selected cell, row by row and left to right, as one edit step;
+// "[" and "]" step the load axis byte of the selection's left column. The document's listeners send
+// the steps to the boards; the model shows them.
 //
-// "Timer1" is the one-shot selection tracker: the first tick comes 2000 ms after start-up, later ones
-// 20 ms after whoever started it (a fill, an edit, a window key). A tick saves the grid selection and
-// asks for a 3D redraw when it changed.
+// "Timer1" is the grid's own one-shot selection tracker: the first tick comes 2000 ms after start-up,
+// later ones 20 ms after the grid starts it again (a refresh, an edit step, a key). A tick saves the
+// grid selection and asks for a 3D redraw when it changed.
 #pragma once
 
 #include "vantrell/grid/GridEditing.h"
+#include "vantrell/grid/MapGridModel.h"
 #include "vantrell/keyboard/EditKeyReader.h"
-#include "vantrell/shell/EditorSeams.h"
 
 #include "common/StatusSink.h"
 
-#include <QTableWidget>
+#include <QTableView>
 #include <QTimer>
 
 #include <functional>
@@ -32,26 +33,26 @@ struct GridKey
 // "[" and "]"; the keypad's + and - and the digit keys are "any other key".
 GridKey gridKeyOf(const EditKeyPress& press);
 
-class MapGrid : public QTableWidget
+class MapGrid : public QTableView
 {
     Q_OBJECT
   public:
     static constexpr int kTwipsPerPixel = 15;
 
-    // The grid uses the state, seams and key reader for its whole lifetime; it does not own them.
-    MapGrid(EditorState& state, WriteThrough& writeThrough, common::StatusSink& status, EditKeyReader& keys,
-            QWidget* parent = nullptr);
+    // The grid uses the state, sink and key reader for its whole lifetime; it does not own them.
+    MapGrid(EditorState& state, common::StatusSink& status, EditKeyReader& keys, QWidget* parent = nullptr);
 
-    // The mode the cells are shown in; asked at every fill and every edit.
-    void setModeSource(std::function<DisplayMode()> source) { modeSource_ = std::move(source); }
+    MapGridModel* gridModel() const { return model_; }
+    // The mode the cells are shown in; asked at every refresh and every edit.
+    void setModeSource(std::function<DisplayMode()> source) { model_->setModeSource(std::move(source)); }
 
     // Geometry: 17 rows and columns, header row and column, "revs / tp scale" in the corner.
     void layOut();
-    // Rebuilds every cell and header from the ROM buffer for the current map, then restores the saved
-    // selection and starts Timer1. Never writes the ROM buffer.
-    void fillGrid();
+    // Shows every cell again from the document for the current map (after a page switch or a change of
+    // display mode), restores the saved selection and starts Timer1. Never writes the ROM buffer.
+    void refresh();
 
-    QTimer& timer1() { return timer1_; }
+    const QTimer& timer1() const { return timer1_; }
     const CellBlock& savedSelection() const { return saved_; }
     // Selects grid rows top..bottom and columns left..right (grid coordinates) and saves that selection.
     void selectCells(const CellBlock& selection);
@@ -63,8 +64,21 @@ class MapGrid : public QTableWidget
     // tick; later ticks come 20 ms after the timer is started again.
     void selectionTick();
 
+    // The cell at grid (row, column) as shown now, and the selection in grid coordinates.
+    QString cellText(int row, int column) const { return model_->text(row, column); }
+    QColor cellBackground(int row, int column) const { return model_->background(row, column); }
+    int rowCount() const { return model_->rowCount(); }
+    int columnCount() const { return model_->columnCount(); }
+    int currentRow() const { return currentIndex().row(); }
+    int currentColumn() const { return currentIndex().column(); }
+    void setCurrentCell(int row, int column);
+    // Adds rows top..bottom, columns left..right to the selection, as a mouse drag does.
+    void selectRange(const CellBlock& block);
+    // The selected blocks (one after any selection the grid allows).
+    QList<CellBlock> selectedBlocks() const;
+
   signals:
-    // A fill finished (the window refreshes the map caption, the injector fields and the 3D view).
+    // A refresh finished (the window refreshes the map caption).
     void filled();
     // The saved selection changed or the view should be redrawn after an edit.
     void selectionSaved(const vantrell::CellBlock& selection);
@@ -79,16 +93,15 @@ class MapGrid : public QTableWidget
 
   private:
     void onSelectionChanged();
+    void onStepShown(const EditStep& step);
     CellBlock gridSelection() const;
     void restoreSelection();
-    void showCell(int row, int column, const CellLook& look);
     void refuse();
 
     EditorState& state_;
-    WriteThrough& writeThrough_;
     common::StatusSink& status_;
     EditKeyReader& keys_;
-    std::function<DisplayMode()> modeSource_;
+    MapGridModel* model_;
     QTimer timer1_;
     CellBlock saved_;
     CellBlock previous_;

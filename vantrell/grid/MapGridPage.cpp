@@ -7,9 +7,8 @@
 
 namespace vantrell {
 
-MapGridPage::MapGridPage(EditorState& state, WriteThrough& writeThrough, common::StatusSink& status,
-                         EditKeyReader& keys, QWidget* parent)
-    : QWidget(parent), grid_(new MapGrid(state, writeThrough, status, keys, this)),
+MapGridPage::MapGridPage(EditorState& state, common::StatusSink& status, EditKeyReader& keys, QWidget* parent)
+    : QWidget(parent), grid_(new MapGrid(state, status, keys, this)),
       group_(new QButtonGroup(this))
 {
     setObjectName(QStringLiteral("frame_grid"));
@@ -47,13 +46,14 @@ void MapGridPage::showOptions()
 void MapGridPage::optionClicked(int id)
 {
     options_.selected = id;
-    grid_->fillGrid();
+    grid_->refresh();
 }
 
 void MapGridPage::selectData()
 {
     options_.selectData();
     showOptions();
+    grid_->refresh();
 }
 
 void MapGridPage::leavePage()

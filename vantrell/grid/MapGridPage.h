@@ -19,18 +19,19 @@ class MapGridPage : public QWidget
 {
     Q_OBJECT
   public:
-    MapGridPage(EditorState& state, WriteThrough& writeThrough, common::StatusSink& status,
-                EditKeyReader& keys, QWidget* parent = nullptr);
+    MapGridPage(EditorState& state, common::StatusSink& status, EditKeyReader& keys, QWidget* parent = nullptr);
 
     MapGrid* grid() const { return grid_; }
     const DisplayOptions& options() const { return options_; }
     DisplayMode mode() const { return options_.mode(); }
 
-    // "data" selected and the other five cleared (start-up, every engine definition load).
+    // "data" selected and the other five cleared, and the grid shown in it (start-up, every engine
+    // definition load).
     void selectData();
     // A page switch begins: Option1..Option5 hidden, the chosen conversion remembered.
     void leavePage();
-    // A fuel page is shown: the remembered mode comes back and Option1..Option5 are shown.
+    // A fuel page is shown: the remembered mode comes back and Option1..Option5 are shown. The window
+    // refreshes the grid once the page switch has set the current map.
     void enterFuelPage();
 
   private:

@@ -93,25 +93,17 @@ std::string readScaledValue(const EngineDefinition& def, const RomBuffer& rom, s
     return common::numberText(v);
 }
 
-std::vector<std::uint8_t> writeScaledValue(const EngineDefinition& def, RomBuffer& rom, std::uint32_t address,
-                                           double value)
+std::vector<std::uint8_t> scaledValueBytes(const EngineDefinition& def, double value)
 {
     const double stored = def.revtimes != 0 ? value / static_cast<double>(def.revtimes) : 0.0;
-    if (def.revsize == 1) {
-        std::uint8_t b = common::toByte(stored);
-        rom.set(address, b);
-        return {b};
-    }
+    if (def.revsize == 1)
+        return {common::toByte(stored)};
     std::int32_t n = common::toInt32(stored);
     if (n < 0)
         n = 0;
     if (n > 65535)
         n = 65535;
-    auto high = static_cast<std::uint8_t>(n / 256);
-    auto low = static_cast<std::uint8_t>(n % 256);
-    rom.set(address, high);
-    rom.set(address + 1, low);
-    return {high, low};
+    return {static_cast<std::uint8_t>(n / 256), static_cast<std::uint8_t>(n % 256)};
 }
 
 std::string fileNameOf(const std::string& path)

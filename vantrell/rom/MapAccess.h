@@ -49,10 +49,9 @@ DecodedCell decodeCell(MapKind kind, std::uint8_t b);
 // single precision; otherwise two bytes high first x "revtimes").
 std::string readScaledValue(const EngineDefinition& def, const RomBuffer& rom, std::uint32_t address);
 
-// Stores `value` / "revtimes" at `address` (one byte for "revsize" 1, else two bytes high first) and
-// returns the bytes stored. The caller keeps the value within what the width holds.
-std::vector<std::uint8_t> writeScaledValue(const EngineDefinition& def, RomBuffer& rom, std::uint32_t address,
-                                           double value);
+// The bytes that store `value` / "revtimes" (one byte for "revsize" 1, else two bytes high first). The
+// caller keeps the value within what the width holds.
+std::vector<std::uint8_t> scaledValueBytes(const EngineDefinition& def, double value);
 
 // The text after the last '\' or '/' of a path (the whole path when it has none).
 std::string fileNameOf(const std::string& path);

@@ -1,36 +1,32 @@
 // The editor's in-memory copy of the ECU's ROM image. Index = ROM address = offset in the image file.
+// Read-only to everyone but the document that owns it (RomDocument): every change goes through the
+// document's one mutator, so the boards, the views and the history all hear of it.
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace vantrell {
 
+class RomDocument;
+
 class RomBuffer
 {
-public:
+  public:
     RomBuffer() = default;
-
-    // Makes the buffer `size` bytes long, every byte 0.
-    void reset(std::size_t size) { bytes_.assign(size, 0); }
-    void clear() { std::fill(bytes_.begin(), bytes_.end(), 0); }
+    // A buffer holding exactly these bytes (for tests and for pictures of a map outside the editor).
+    explicit RomBuffer(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
 
     std::size_t size() const { return bytes_.size(); }
     bool contains(std::uint64_t address, std::uint64_t length = 1) const
     {
-        return address + length <= bytes_.size();
+        return address <= bytes_.size() && length <= bytes_.size() - address;
     }
 
-    // Reads outside the buffer give 0 and writes outside it are ignored: nothing is ever written
-    // outside the ROM buffer.
+    // Reads outside the buffer give 0.
     std::uint8_t at(std::uint64_t address) const { return contains(address) ? bytes_[address] : 0; }
-    void set(std::uint64_t address, std::uint8_t value)
-    {
-        if (contains(address))
-            bytes_[address] = value;
-    }
 
     // The bytes from address on; empty when the range does not lie inside the buffer.
     std::span<const std::uint8_t> range(std::uint64_t address, std::uint64_t length) const
@@ -41,9 +37,9 @@ public:
     }
 
     const std::vector<std::uint8_t>& bytes() const { return bytes_; }
-    std::vector<std::uint8_t>& bytes() { return bytes_; }
 
-private:
+  private:
+    friend class RomDocument;
     std::vector<std::uint8_t> bytes_;
 };
 

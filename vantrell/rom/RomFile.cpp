@@ -9,7 +9,7 @@
 
 namespace vantrell {
 
-RomRead readRomImage(const std::string& path, RomBuffer& rom)
+RomRead readRomImage(const std::string& path, RomDocument& rom)
 {
     RomRead result;
     std::ifstream in(common::filePath(path), std::ios::binary);
@@ -25,7 +25,7 @@ RomRead readRomImage(const std::string& path, RomBuffer& rom)
     }
     result.bytesRead = static_cast<std::size_t>(in.gcount());
     result.shortFile = result.bytesRead < rom.size();
-    rom.bytes() = std::move(data);
+    rom.loadImage(std::move(data));
     result.ok = true;
     return result;
 }

@@ -1,6 +1,7 @@
 // Reading and writing ROM image files: raw bytes, no header, file offset 0 = ROM address 0.
 #pragma once
 
+#include "vantrell/document/RomDocument.h"
 #include "vantrell/rom/RomBuffer.h"
 
 #include <cstddef>
@@ -16,9 +17,9 @@ struct RomRead
     std::string error;          // the reason, when !ok
 };
 
-// Reads the first rom.size() bytes of the file into the buffer. A shorter file fills the rest of the
-// buffer with zeros; a longer one is read only up to the buffer size.
-RomRead readRomImage(const std::string& path, RomBuffer& rom);
+// Reads the first rom.size() bytes of the file into the document (a load, not an edit step). A shorter
+// file fills the rest of the buffer with zeros; a longer one is read only up to the buffer size.
+RomRead readRomImage(const std::string& path, RomDocument& rom);
 
 // Writes exactly rom.size() bytes through a temporary file that is renamed over the target, so a
 // failed save leaves the old file intact. False with `error` set on failure.

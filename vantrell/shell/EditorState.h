@@ -4,8 +4,8 @@
 
 #include "common/StatusSink.h"
 #include "vantrell/engine/EngineDefinition.h"
+#include "vantrell/document/RomDocument.h"
 #include "vantrell/rom/MapAccess.h"
-#include "vantrell/rom/RomBuffer.h"
 
 #include <optional>
 #include <string>
@@ -26,12 +26,13 @@ class EditorState
 public:
     EngineDefinition def;
     bool definitionUsable = false; // false until a definition has been accepted
-    RomBuffer rom;
+    // The ROM buffer; changed only through its document's apply() and loads.
+    RomDocument rom;
     MapKey currentMap = MapKey::FuelHigh;
     ProgramFolders folders;
 
     // Loads the definition at `path`. On success every value is replaced and the ROM buffer becomes
-    // "romsize" bytes, all zero. A definition that cannot be used is refused with one status line
+    // "romsize" bytes, all zero (a load of the document, not an edit step). A definition that cannot be used is refused with one status line
     // naming the file and the reason; the previous definition and ROM buffer stay.
     bool loadDefinition(const std::string& path, common::StatusSink& status);
 

@@ -23,7 +23,6 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 
-#include <type_traits>
 
 namespace vantrell {
 
@@ -62,6 +61,9 @@ MainWindow::MainWindow(const QString& programFolder, Dialogs& dialogs, emulink::
     status_ = new StatusWindow(this);
     link_ = std::make_unique<emulink::EmulatorLink>(port, clock, *status_);
     writeThrough_ = std::make_unique<LinkWriteThrough>(*link_);
+    // The boards hear of every edit step first, then the views follow.
+    stepWriteThrough_ = std::make_unique<StepWriteThrough>(*writeThrough_);
+    state_.rom.addListener(stepWriteThrough_.get());
     connect(link_.get(), &emulink::EmulatorLink::onlineChanged, this, &MainWindow::onlineChanged);
     connect(link_.get(), &emulink::EmulatorLink::wentOffline, this, [this] { onlineChanged(false); });
 
@@ -78,6 +80,9 @@ MainWindow::~MainWindow()
     qApp->removeEventFilter(this);
     // The port is left as the program found it: closed.
     link_->closePort();
+    // The pages listen to the document, which is a member: they go before it does.
+    state_.rom.removeListener(stepWriteThrough_.get());
+    delete takeCentralWidget();
 }
 
 void MainWindow::buildPages()
@@ -98,7 +103,7 @@ void MainWindow::buildPages()
     column->addWidget(options_);
 
     auto* pages = new QHBoxLayout;
-    gridPage_ = new MapGridPage(state_, *writeThrough_, *status_, editKeys_, central);
+    gridPage_ = new MapGridPage(state_, *status_, editKeys_, central);
     pages->addWidget(gridPage_, 0, Qt::AlignTop);
 
     view3dColumn_ = new QWidget(central);
@@ -122,22 +127,12 @@ void MainWindow::buildPages()
     // relative to it.
     toolArea_ = new QWidget(central);
     toolArea_->setMinimumSize(620, 400);
-    afmPage_ = new AirflowMeterPage(state_, *status_, *writeThrough_, dialogs_, toolArea_);
-    injectorPage_ = new InjectorPage(state_, *status_, *writeThrough_, dialogs_, toolArea_);
-    limiterPage_ = new LimiterPage(state_, *status_, *writeThrough_, dialogs_, editKeys_, toolArea_);
+    afmPage_ = new AirflowMeterPage(state_, *status_, dialogs_, toolArea_);
+    injectorPage_ = new InjectorPage(state_, *status_, dialogs_, toolArea_);
+    limiterPage_ = new LimiterPage(state_, *status_, dialogs_, editKeys_, toolArea_);
     pages->addWidget(toolArea_, 1);
     setupPage_ = new EmulatorSetupPage(*link_, *status_, programFolder_, central);
     pages->addWidget(setupPage_, 1);
-    // A page that changes the ROM buffer stops the selection tracker while it works; the grid shows
-    // the buffer again afterwards.
-    auto follow = [this](auto* page) {
-        using Page = std::remove_pointer_t<decltype(page)>;
-        connect(page, &Page::romEditStarted, this, &MainWindow::onRomEditStarted);
-        connect(page, &Page::romEditFinished, this, &MainWindow::onRomEditFinished);
-    };
-    follow(afmPage_);
-    follow(injectorPage_);
-    follow(limiterPage_);
     column->addLayout(pages, 1);
 
     status_->setMinimumHeight(150);
@@ -149,7 +144,6 @@ void MainWindow::buildPages()
     connect(grid, &MapGrid::filled, this, [this] {
         statusMap_->setText(QStringLiteral("Current Map :\n") +
                             QString::fromLatin1(mapName(state_.currentMap)));
-        injectorPage_->fillEntryFields();
     });
     connect(grid, &MapGrid::selectionSaved, this,
             [this](const CellBlock& s) { map3d_->setSelection(s.top, s.left, s.bottom, s.right); });
@@ -249,15 +243,12 @@ void MainWindow::startUp()
     state_.rom.clear();
 
     gridPage_->grid()->layOut();
-    gridPage_->grid()->fillGrid();
     loadRomImage();
     refillToolPages();
     hideAllPages();
     setupPage_->show();
     gridPage_->selectData();
     showPage(8);
-    gridPage_->grid()->timer1().setInterval(2000);
-    gridPage_->grid()->timer1().start();
 }
 
 int MainWindow::currentTab() const
@@ -296,8 +287,6 @@ void MainWindow::showPage(int tab)
     }
     hideAllPages();
     gridPage_->leavePage();
-    MapGrid* grid = gridPage_->grid();
-    grid->fillGrid();
 
     const TabInfo& info = kTabs[tab - 1];
     status_->appendStatusLine(info.statusLine);
@@ -305,7 +294,7 @@ void MainWindow::showPage(int tab)
         state_.currentMap = kTabMaps[tab - 1];
         if (kindOf(state_.currentMap) == MapKind::Fuel)
             gridPage_->enterFuelPage();
-        grid->fillGrid();
+        gridPage_->grid()->refresh();
         showGridPage();
         label3d_->setText(QString::fromLatin1(info.caption3d));
         return;
@@ -340,17 +329,6 @@ void MainWindow::drawView()
     map3d_->drawView();
 }
 
-void MainWindow::onRomEditStarted()
-{
-    gridPage_->grid()->timer1().stop();
-}
-
-void MainWindow::onRomEditFinished()
-{
-    // The page changed the ROM buffer: the grid and the 3D view show the buffer again.
-    gridPage_->grid()->fillGrid();
-}
-
 void MainWindow::refillToolPages()
 {
     // The open page (and the others, for when they open) shows the new buffer and definition.
@@ -361,11 +339,7 @@ void MainWindow::refillToolPages()
 
 void MainWindow::shuntMap()
 {
-    MapGrid* grid = gridPage_->grid();
-    grid->timer1().stop();
-    if (vantrell::shuntMap(state_, dialogs_, *status_))
-        grid->fillGrid();
-    grid->timer1().start();
+    vantrell::shuntMap(state_, dialogs_, *status_);
 }
 
 void MainWindow::announceRomLayout()
@@ -440,7 +414,6 @@ void MainWindow::loadRomImage()
     romFileName_ = fileNameOf(path);
     if (link_->isOnline())
         status_->appendStatusLine("Dont forget to upload the rom to the emulator if you havnt already");
-    gridPage_->grid()->fillGrid();
     statusFilename_->setText(QStringLiteral("Filename : ") + QString::fromStdString(romFileName_));
     firstLoad_ = false;
     refillToolPages();
@@ -461,7 +434,7 @@ void MainWindow::saveRomImage()
         return;
     }
     std::string error;
-    if (!writeRomImage(path, state_.rom, error)) {
+    if (!writeRomImage(path, state_.rom.buffer(), error)) {
         status_->appendStatusLine("Rom not saved to " + path + ": " + error);
         return;
     }
@@ -487,18 +460,15 @@ void MainWindow::chooseEngineDefinition()
     settings.File = state_.folders.settingsFile;
     settings.SaveSetting("init", "engine", fileNameOf(path));
     gridPage_->selectData();
-    gridPage_->grid()->fillGrid();
     refillToolPages();
 }
 
 void MainWindow::uploadRom()
 {
-    QTimer& timer1 = gridPage_->grid()->timer1();
     if (!link_->isOnline()) {
         status_->appendStatusLine(emulink::messages::kUploadOffline);
         return;
     }
-    timer1.stop();
     QProgressBar* progress = status_->progressBar();
     const emulink::UploadResult result = link_->upload(state_.rom.bytes(), [progress](int chunk, int count) {
         progress->setRange(0, std::max(count - 1, 1));
@@ -507,7 +477,6 @@ void MainWindow::uploadRom()
     progress->setValue(0);
     if (result.chunkCount > 0)
         dialogs_.beep();
-    timer1.start();
 }
 
 void MainWindow::toggleEmulator()
@@ -645,21 +614,17 @@ bool MainWindow::windowKey(QWidget* receiver, QKeyEvent* event)
     }
     if (!act)
         return false;
-    MapGrid* grid = gridPage_->grid();
-    grid->timer1().stop();
     if (key == Qt::Key_F1) {
         showKeyboardHelp();
     } else if (key == Qt::Key_S) {
         saveMapFile(state_, dialogs_, *status_, state_.currentMap);
     } else if (key == Qt::Key_L) {
-        if (loadMapFile(state_, dialogs_, *status_, *writeThrough_, state_.currentMap))
-            grid->fillGrid();
+        loadMapFile(state_, dialogs_, *status_, state_.currentMap);
     } else {
         map3d_->viewKey(key, event->modifiers()); // redraws the view itself
     }
     if (key == Qt::Key_F1 || key == Qt::Key_S || key == Qt::Key_L)
         drawView();
-    grid->timer1().start();
     // The key goes on to the focused control (the grid moves its cursor, or rewrites its selection on
     // release).
     return false;

@@ -10,6 +10,7 @@
 #include "vantrell/keyboard/EditKeyReader.h"
 #include "vantrell/link/EmulatorSetupPage.h"
 #include "vantrell/link/LinkWriteThrough.h"
+#include "vantrell/link/StepWriteThrough.h"
 #include "vantrell/shell/EditorSeams.h"
 #include "vantrell/shell/EditorState.h"
 #include "vantrell/shell/StatusWindow.h"
@@ -92,8 +93,6 @@ class MainWindow : public QMainWindow
     void hideAllPages();
     void showGridPage();
     void drawView();
-    void onRomEditStarted();
-    void onRomEditFinished();
     void refillToolPages();
     void shuntMap();
     void takeLinkOffline();
@@ -109,6 +108,7 @@ class MainWindow : public QMainWindow
     StatusWindow* status_ = nullptr;
     std::unique_ptr<emulink::EmulatorLink> link_;
     std::unique_ptr<LinkWriteThrough> writeThrough_;
+    std::unique_ptr<StepWriteThrough> stepWriteThrough_;
 
     QTabBar* options_ = nullptr;
     MapGridPage* gridPage_ = nullptr;

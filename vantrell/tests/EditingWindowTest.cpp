@@ -1,8 +1,10 @@
 // Editing the map grid in the main window with the keys a real keyboard sends, and the emulator setup
 // page, the write-through and the upload against two simulated boards in the test process.
 #include "EditorTestSupport.h"
+#include "vantrell/document/tests/DocumentTestSupport.h"
 
 #include "vantrell/grid/CellEdit.h"
+#include "testsupport/WidgetLookup.h"
 
 #include <QAction>
 #include <QLabel>
@@ -17,33 +19,19 @@
 
 #include <functional>
 
+using vantrell::testing::poke;
+
 namespace vantrell {
 namespace {
 
 using testing::EditorRig;
+using testsupport::child;
+using testsupport::endsWith;
+using testsupport::trigger;
 
 constexpr std::uint32_t kFuelHigh = 0x7000;
 constexpr std::uint32_t kIgnHigh = 0x7200;
 constexpr std::uint32_t kFuelFlow = 0x7410;
-
-void trigger(MainWindow& w, const char* name)
-{
-    auto* action = w.findChild<QAction*>(QString::fromLatin1(name));
-    ASSERT_NE(action, nullptr) << name;
-    action->trigger();
-}
-
-template <typename T = QWidget> T* child(MainWindow& w, const char* name)
-{
-    T* found = w.findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(found, nullptr) << name;
-    return found;
-}
-
-bool endsWith(const std::string& text, const std::string& tail)
-{
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
 
 struct ShortWrite
 {
@@ -94,7 +82,7 @@ void goOnline(EditorRig& rig)
 void select(MainWindow& w, int top, int left, int bottom, int right)
 {
     w.grid()->setCurrentCell(top, left);
-    w.grid()->setRangeSelected(QTableWidgetSelectionRange(top, left, bottom, right), true);
+    w.grid()->selectRange(CellBlock{top, left, bottom, right});
     ASSERT_EQ(w.grid()->savedSelection(), (CellBlock{top, left, bottom, right}));
 }
 
@@ -107,12 +95,12 @@ class EditingWindow : public ::testing::Test
         w().showPage(1);
     }
     MainWindow& w() { return *rig.window; }
-    RomBuffer& rom() { return w().state().rom; }
+    RomDocument& rom() { return w().state().rom; }
     // Puts b into the cell at grid (row, column) of the main fuel map and selects that cell alone.
     void cell(std::uint32_t map, int row, int column, std::uint8_t b)
     {
-        rom().set(map + 16 * (row - 1) + (column - 1), b);
-        w().grid()->fillGrid();
+        poke(rom(), map + 16 * (row - 1) + (column - 1), b);
+        w().grid()->refresh();
         select(w(), row, column, row, column);
     }
     std::uint8_t at(std::uint32_t map, int row, int column)
@@ -153,9 +141,9 @@ TEST_F(EditingWindow, KeysAsARealKeyboardSendsThem)
         QTest::keyClick(grid, static_cast<Qt::Key>(c.key), c.mods);
         EXPECT_EQ(at(kFuelHigh, 4, 6), c.after) << std::hex << int(c.before) << " key " << c.key;
         const Rgb colour = editCellColour(MapKind::Fuel, c.after);
-        EXPECT_EQ(grid->item(4, 6)->background().color(), QColor(colour.r, colour.g, colour.b));
+        EXPECT_EQ(grid->cellBackground(4, 6), QColor(colour.r, colour.g, colour.b));
     }
-    EXPECT_EQ(grid->item(4, 6)->text(), "32");
+    EXPECT_EQ(grid->cellText(4, 6), "32");
 
     w().showPage(2);
     select(w(), 2, 2, 2, 2);
@@ -165,8 +153,8 @@ TEST_F(EditingWindow, KeysAsARealKeyboardSendsThem)
     cell(kIgnHigh, 2, 2, 0x20);
     QTest::keyClick(grid, Qt::Key_F);
     EXPECT_EQ(at(kIgnHigh, 2, 2), 0xA0);
-    EXPECT_EQ(grid->item(2, 2)->text(), "32");
-    EXPECT_EQ(grid->item(2, 2)->background().color(), QColor(0, 0, 255));
+    EXPECT_EQ(grid->cellText(2, 2), "32");
+    EXPECT_EQ(grid->cellBackground(2, 2), QColor(0, 0, 255));
 }
 
 TEST_F(EditingWindow, KeysOfAGermanKeyboardAreReadByWhatIsPrintedOnThem)
@@ -227,17 +215,17 @@ TEST_F(EditingWindow, LoadAxisKeysStepTheLeftColumnAndWaitForASelection)
     EXPECT_EQ(rom().bytes(), before);
 
     select(w(), 5, 3, 7, 6);
-    rom().set(kFuelFlow + 2, 255);
+    poke(rom(), kFuelFlow + 2, 255);
     QTest::keyClick(grid, Qt::Key_BracketRight);
     EXPECT_EQ(rom().at(kFuelFlow + 2), 0);
-    EXPECT_EQ(grid->item(0, 3)->text(), " 0");
-    rom().set(kFuelFlow + 2, 0);
+    EXPECT_EQ(grid->cellText(0, 3), " 0");
+    poke(rom(), kFuelFlow + 2, 0);
     QTest::keyClick(grid, Qt::Key_BraceLeft, Qt::ShiftModifier);
     EXPECT_EQ(rom().at(kFuelFlow + 2), 255);
-    EXPECT_EQ(grid->item(0, 3)->text(), " 255");
+    EXPECT_EQ(grid->cellText(0, 3), " 255");
     // The axis is shared with the knock map.
     w().showPage(3);
-    EXPECT_EQ(grid->item(0, 3)->text(), " 255");
+    EXPECT_EQ(grid->cellText(0, 3), " 255");
 }
 
 TEST_F(EditingWindow, Timer1TicksFirstAfterTwoSecondsThenAfterTwentyMilliseconds)
@@ -557,7 +545,7 @@ TEST_F(EditingWindow, CursorStaysOnMapCellsAndTypingDoesNotMoveIt)
 {
     MapGrid* grid = w().grid();
     select(w(), 5, 5, 5, 5);
-    const QString typed = grid->item(9, 5)->text().left(1); // a cell further down starts with it
+    const QString typed = grid->cellText(9, 5).left(1); // a cell further down starts with it
     QTest::keyClick(grid, static_cast<Qt::Key>(typed.at(0).unicode()));
     EXPECT_EQ(grid->savedSelection(), (CellBlock{5, 5, 5, 5}));
     EXPECT_EQ(grid->currentRow(), 5);
@@ -573,7 +561,7 @@ TEST_F(EditingWindow, CursorStaysOnMapCellsAndTypingDoesNotMoveIt)
 
     // A click on a header changes nothing either.
     for (const QPoint cell : {QPoint(4, 0), QPoint(0, 7), QPoint(0, 0)}) {
-        const QRect rect = grid->visualItemRect(grid->item(cell.y(), cell.x()));
+        const QRect rect = grid->visualRect(grid->model()->index(cell.y(), cell.x()));
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
         EXPECT_EQ(grid->currentRow(), 1);
         EXPECT_EQ(grid->currentColumn(), 1);

@@ -1,4 +1,5 @@
 #include "vantrell/shell/EditorState.h"
+#include "vantrell/document/tests/DocumentTestSupport.h"
 
 #include "common/clsIniFile.h"
 
@@ -7,6 +8,8 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+
+using vantrell::testing::poke;
 
 using namespace vantrell;
 
@@ -75,7 +78,7 @@ TEST_F(DefinitionTest, UnusableDefinitionsAreRefusedAndThePreviousOneStays)
     EditorState state;
     common::StatusLines status;
     ASSERT_TRUE(state.loadDefinition(write("good.ini", kGoodDefinition), status));
-    state.rom.set(0x7000, 0x42);
+    poke(state.rom, 0x7000, 0x42);
 
     const std::pair<std::string, std::string> broken[] = {
         {"romsize=32768", "romsize=big"},        {"romsize=32768", "romsize=1000"},
@@ -100,7 +103,7 @@ TEST_F(DefinitionTest, ASecondLoadEmptiesTheRomBufferAtTheNewSize)
     EditorState state;
     common::StatusLines status;
     ASSERT_TRUE(state.loadDefinition(write("good.ini", kGoodDefinition), status));
-    state.rom.set(5, 9);
+    poke(state.rom, 5, 9);
     std::string small = replaced("romsize=32768", "romsize=16384");
     for (const char* a : {"&h7000", "&h7100", "&h7200", "&h7300", "&h7400", "&h7410", "&h7420", "&h7430"}) {
         auto pos = small.find(a);

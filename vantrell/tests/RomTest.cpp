@@ -1,5 +1,6 @@
 #include "vantrell/rom/MapAccess.h"
 #include "vantrell/rom/RomFile.h"
+#include "vantrell/document/tests/DocumentTestSupport.h"
 
 #include "common/Numbers.h"
 
@@ -9,6 +10,7 @@
 #include <fstream>
 
 using namespace vantrell;
+using vantrell::testing::poke;
 
 namespace {
 
@@ -34,7 +36,7 @@ TEST(RomFile, ReadsOnlyTheRomSizeAndFillsAShortFileWithZeros)
     auto dir = tempDir("read");
     writeBytes(dir / "long.bin", 32768, 1);
     writeBytes(dir / "short.bin", 100, 7);
-    RomBuffer rom;
+    RomDocument rom;
     rom.reset(16384);
     RomRead r = readRomImage((dir / "long.bin").string(), rom);
     ASSERT_TRUE(r.ok);
@@ -51,7 +53,7 @@ TEST(RomFile, ReadsOnlyTheRomSizeAndFillsAShortFileWithZeros)
     EXPECT_EQ(rom.at(100), 0);
     EXPECT_EQ(rom.at(16383), 0);
 
-    rom.set(0, 0xAA);
+    poke(rom, 0, 0xAA);
     r = readRomImage((dir / "missing.bin").string(), rom);
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(rom.at(0), 0xAA); // unchanged
@@ -62,19 +64,19 @@ TEST(RomFile, SaveWritesExactlyTheRomSizeAndAFailedSaveKeepsTheOldFile)
 {
     auto dir = tempDir("write");
     writeBytes(dir / "old.bin", 40000, 3);
-    RomBuffer rom;
+    RomDocument rom;
     rom.reset(32768);
-    rom.set(1, 0x55);
+    poke(rom, 1, 0x55);
     std::string error;
-    ASSERT_TRUE(writeRomImage((dir / "old.bin").string(), rom, error)) << error;
+    ASSERT_TRUE(writeRomImage((dir / "old.bin").string(), rom.buffer(), error)) << error;
     EXPECT_EQ(std::filesystem::file_size(dir / "old.bin"), 32768u);
-    RomBuffer back;
+    RomDocument back;
     back.reset(32768);
     ASSERT_TRUE(readRomImage((dir / "old.bin").string(), back).ok);
     EXPECT_EQ(back.bytes(), rom.bytes());
 
     // A target inside a missing folder cannot be written: reported, nothing left behind.
-    EXPECT_FALSE(writeRomImage((dir / "nowhere" / "x.bin").string(), rom, error));
+    EXPECT_FALSE(writeRomImage((dir / "nowhere" / "x.bin").string(), rom.buffer(), error));
     EXPECT_FALSE(error.empty());
     std::filesystem::remove_all(dir);
 }
@@ -99,18 +101,16 @@ TEST(MapAccess, ScaledRevLimitsReadAndWriteInBothWidths)
     EngineDefinition def;
     def.revsize = 2;
     def.revtimes = 12.5f;
-    RomBuffer rom;
-    rom.reset(256);
-    rom.set(10, 0x01);
-    rom.set(11, 0x2C);
+    std::vector<std::uint8_t> bytes(256);
+    bytes[10] = 0x01;
+    bytes[11] = 0x2C;
+    bytes[30] = 140;
+    const RomBuffer rom(bytes);
     EXPECT_EQ(readScaledValue(def, rom, 10), " 3750");
-    EXPECT_EQ(writeScaledValue(def, rom, 20, 7500), (std::vector<std::uint8_t>{0x02, 0x58}));
-    EXPECT_EQ(rom.at(20), 0x02);
-    EXPECT_EQ(rom.at(21), 0x58);
+    EXPECT_EQ(scaledValueBytes(def, 7500), (std::vector<std::uint8_t>{0x02, 0x58}));
 
     def.revsize = 1;
     def.revtimes = 50;
-    rom.set(30, 140);
     EXPECT_EQ(readScaledValue(def, rom, 30), " 7000");
-    EXPECT_EQ(writeScaledValue(def, rom, 31, 6525), (std::vector<std::uint8_t>{130})); // 130.5 -> 130
+    EXPECT_EQ(scaledValueBytes(def, 6525), (std::vector<std::uint8_t>{130})); // 130.5 -> 130
 }

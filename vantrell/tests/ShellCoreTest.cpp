@@ -1,4 +1,5 @@
 #include "vantrell/grid/DisplayOptions.h"
+#include "vantrell/document/tests/DocumentTestSupport.h"
 #include "vantrell/grid/GridEditing.h"
 #include "vantrell/link/EmulatorSettings.h"
 #include "vantrell/shell/ProgramPaths.h"
@@ -8,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+
+using vantrell::testing::poke;
 
 namespace vantrell {
 namespace {
@@ -120,56 +123,63 @@ class GridEditingTest : public ::testing::Test
 
 TEST_F(GridEditingTest, EditChangesTheCellShownAtTheGridPosition)
 {
-    state.rom.set(0x100 + 16 * 2 + 3, 0x05);
-    auto change = editCell(state, DisplayMode::Data, 3, 4, EditKey::Minus, true);
+    poke(state.rom, 0x100 + 16 * 2 + 3, 0x05);
+    auto change = cellKeyStep(state, CellBlock{3, 4, 3, 4}, EditKey::Minus, true);
     ASSERT_TRUE(change);
-    EXPECT_EQ(change->address, 0x100u + 16 * 2 + 3);
-    EXPECT_EQ(change->byte, 0xB5);
-    EXPECT_EQ(state.rom.at(change->address), 0xB5);
-    EXPECT_EQ(change->look.text, "-11");
-    EXPECT_EQ(change->look.background, kDarkBlue);
+    ASSERT_EQ(change->changes.size(), 1u);
+    EXPECT_EQ(change->changes[0].address, 0x100u + 16 * 2 + 3);
+    EXPECT_EQ(change->changes[0].after, std::vector<std::uint8_t>{0xB5});
+    ASSERT_TRUE(state.rom.apply(*change));
+    EXPECT_EQ(state.rom.at(0x100u + 16 * 2 + 3), 0xB5);
+    const CellLook look = editedCellLook(state, *state.currentMapSet(), MapKind::Fuel, DisplayMode::Data, 2, 3);
+    EXPECT_EQ(look.text, "-11");
+    EXPECT_EQ(look.background, kDarkBlue);
 }
 
 TEST_F(GridEditingTest, HeaderCoordinatesCountAsTheFirstMapRowAndColumn)
 {
-    auto change = editCell(state, DisplayMode::Raw, 0, 0, EditKey::Plus, false);
+    auto change = cellKeyStep(state, CellBlock{0, 0, 0, 0}, EditKey::Plus, false);
     ASSERT_TRUE(change);
-    EXPECT_EQ(change->address, 0x100u);
-    EXPECT_EQ(change->gridRow, 1);
-    EXPECT_EQ(change->gridColumn, 1);
-    EXPECT_EQ(change->look.text, "1");
+    ASSERT_EQ(change->changes.size(), 1u);
+    EXPECT_EQ(change->changes[0].address, 0x100u);
+    ASSERT_TRUE(state.rom.apply(*change));
+    EXPECT_EQ(editedCellLook(state, *state.currentMapSet(), MapKind::Fuel, DisplayMode::Raw, 0, 0).text, "1");
 }
 
 TEST_F(GridEditingTest, IgnitionMapEditUsesItsOwnAddressAndRamp)
 {
     state.currentMap = MapKey::IgnLow;
-    state.rom.set(0x400, 0x20);
-    auto change = editCell(state, DisplayMode::AfRatio, 1, 1, EditKey::Flag, false);
+    poke(state.rom, 0x400, 0x20);
+    auto change = cellKeyStep(state, CellBlock{1, 1, 1, 1}, EditKey::Flag, false);
     ASSERT_TRUE(change);
-    EXPECT_EQ(change->byte, 0xA0);
-    EXPECT_EQ(change->look.text, "32"); // ignition cells show data values in every mode but raw
-    EXPECT_EQ(change->look.background, kLightBlue);
+    EXPECT_EQ(change->changes.at(0).after, std::vector<std::uint8_t>{0xA0});
+    ASSERT_TRUE(state.rom.apply(*change));
+    const CellLook look =
+        editedCellLook(state, *state.currentMapSet(), MapKind::Ignition, DisplayMode::AfRatio, 0, 0);
+    EXPECT_EQ(look.text, "32"); // ignition cells show data values in every mode but raw
+    EXPECT_EQ(look.background, kLightBlue);
 }
 
 TEST_F(GridEditingTest, LoadAxisStepWrapsAndNeedsAMapColumn)
 {
-    state.rom.set(0x510 + 2, 255);
-    auto up = stepLoadAxis(state, 3, +1);
+    poke(state.rom, 0x510 + 2, 255);
+    auto up = loadAxisStep(state, 3, +1);
     ASSERT_TRUE(up);
-    EXPECT_EQ(up->address, 0x512u);
-    EXPECT_EQ(up->byte, 0);
-    auto down = stepLoadAxis(state, 3, -1);
-    EXPECT_EQ(down->byte, 255);
-    EXPECT_FALSE(stepLoadAxis(state, 0, 1));
+    EXPECT_EQ(up->changes.at(0).address, 0x512u);
+    EXPECT_EQ(up->changes.at(0).after, std::vector<std::uint8_t>{0});
+    ASSERT_TRUE(state.rom.apply(*up));
+    auto down = loadAxisStep(state, 3, -1);
+    EXPECT_EQ(down->changes.at(0).after, std::vector<std::uint8_t>{255});
+    EXPECT_FALSE(loadAxisStep(state, 0, 1));
     state.currentMap = MapKey::IgnHigh;
-    EXPECT_EQ(stepLoadAxis(state, 16, 1)->address, 0x530u + 15);
+    EXPECT_EQ(loadAxisStep(state, 16, 1)->changes.at(0).address, 0x530u + 15);
 }
 
 TEST(GridEditing, WithoutADefinitionNothingIsEdited)
 {
     EditorState state;
-    EXPECT_FALSE(editCell(state, DisplayMode::Data, 1, 1, EditKey::Plus, false));
-    EXPECT_FALSE(stepLoadAxis(state, 1, 1));
+    EXPECT_FALSE(cellKeyStep(state, CellBlock{1, 1, 1, 1}, EditKey::Plus, false));
+    EXPECT_FALSE(loadAxisStep(state, 1, 1));
     EXPECT_EQ(state.rom.size(), 0u);
 }
 

@@ -1,11 +1,13 @@
 // The main window on the offscreen platform over a real program folder: start-up, ROM image load and
 // save, engine definitions, the tab strip, the status log, closing.
 #include "EditorTestSupport.h"
+#include "vantrell/document/tests/DocumentTestSupport.h"
 
 #include "vantrell/grid/GridEditing.h"
 #include "vantrell/tools/MapView3D.h"
 
 #include "common/clsIniFile.h"
+#include "testsupport/WidgetLookup.h"
 
 #include <QAction>
 #include <QLabel>
@@ -17,10 +19,14 @@
 
 #include <gtest/gtest.h>
 
+using vantrell::testing::poke;
+
 namespace vantrell {
 namespace {
 
 using testing::EditorRig;
+using testsupport::endsWith;
+using testsupport::trigger;
 
 std::string labelText(const MainWindow& w, const char* name)
 {
@@ -28,23 +34,11 @@ std::string labelText(const MainWindow& w, const char* name)
     return label ? label->text().toStdString() : "<missing " + std::string(name) + ">";
 }
 
-void trigger(MainWindow& w, const char* name)
-{
-    auto* action = w.findChild<QAction*>(QString::fromLatin1(name));
-    ASSERT_NE(action, nullptr) << name;
-    action->trigger();
-}
-
 void click(MainWindow& w, const char* name)
 {
     auto* widget = w.findChild<QWidget*>(QString::fromLatin1(name));
     ASSERT_NE(widget, nullptr) << name;
     QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, widget->rect().center());
-}
-
-bool endsWith(const std::string& text, const std::string& tail)
-{
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 std::vector<std::uint8_t> fileBytes(const std::string& path)
@@ -55,7 +49,7 @@ std::vector<std::uint8_t> fileBytes(const std::string& path)
     return std::vector<std::uint8_t>(a.begin(), a.end());
 }
 
-bool allZero(const RomBuffer& rom)
+bool allZero(const RomDocument& rom)
 {
     return std::all_of(rom.bytes().begin(), rom.bytes().end(), [](std::uint8_t b) { return b == 0; });
 }
@@ -72,7 +66,7 @@ TEST(ShellStartUp, FirstRunWithAnEmptySettingsFileShowsUnknownFileAndEndsOnTheSe
     EXPECT_EQ(labelText(w, "status_help"), "Press F1 for help");
     EXPECT_EQ(w.state().rom.size(), 32768u);
     EXPECT_TRUE(allZero(w.state().rom));
-    EXPECT_EQ(w.grid()->item(1, 1)->text(), "0");
+    EXPECT_EQ(w.grid()->cellText(1, 1), "0");
     EXPECT_EQ(w.currentTab(), 8);
     EXPECT_FALSE(w.findChild<QWidget*>("frame_pellory")->isHidden());
     EXPECT_TRUE(w.findChild<QWidget*>("frame_grid")->isHidden());
@@ -132,7 +126,7 @@ TEST(ShellRomFiles, LoadShowsTheNameAndSaveTheFullPathAndLeavesOnlyRomSaved)
     EXPECT_EQ(w.state().rom.bytes(), fileBytes(rig.folder.file("data/demo.bin")));
     EXPECT_TRUE(endsWith(rig.log(), "No emulators connected - so ofline editing of rom only :)\r\n"));
 
-    w.state().rom.set(0x7000, 0x42);
+    poke(w.state().rom, 0x7000, 0x42);
     const std::string target = rig.folder.file("data/saved.bin");
     rig.dialogs.saveAnswers.push_back(target);
     trigger(w, "menu_file_save");
@@ -163,7 +157,7 @@ TEST(ShellRomFiles, ProgramFolderAndImageWithAnyCharactersLoadSaveAndAreRemember
     EXPECT_EQ(labelText(w, "status_filename"), "Filename : stock ß.bin");
     EXPECT_EQ(w.state().rom.bytes(), fileBytes(rig.folder.file("data/demo.bin")));
 
-    w.state().rom.set(0x7000, 0x42);
+    poke(w.state().rom, 0x7000, 0x42);
     const std::string saved = rig.folder.file("data/Ölwanne 油/getunt ä.bin");
     rig.dialogs.saveAnswers.push_back(saved);
     trigger(w, "menu_file_save");
@@ -250,7 +244,7 @@ TEST(ShellDefinitions, SixteenKilobyteDefinitionReadsOnlyTheFirstSixteenKilobyte
     EXPECT_TRUE(allZero(w.state().rom));
     EXPECT_TRUE(w.findChild<QRadioButton*>("Option1")->isChecked());
     EXPECT_EQ(w.gridPage()->mode(), DisplayMode::Data);
-    EXPECT_EQ(w.grid()->item(1, 1)->text(), "0");
+    EXPECT_EQ(w.grid()->cellText(1, 1), "0");
     EXPECT_EQ(w.link().emulatorOffset(), 0x8000 - 16384);
 
     rig.dialogs.openAnswers.push_back(rig.folder.file("data/demo.bin"));
@@ -318,7 +312,7 @@ TEST(ShellDefinitions, RefusedDefaultStillStartsAndMapOperationsRefusePolitely)
     EXPECT_NE(rig.log().find("the rom image demo.bin cannot be loaded"), std::string::npos);
     EXPECT_TRUE(endsWith(rig.log(), "Config Selected\r\n"));
     w.showPage(1);
-    EXPECT_EQ(w.grid()->item(1, 1)->text(), "");
+    EXPECT_EQ(w.grid()->cellText(1, 1), "");
     QTest::keyClick(w.grid(), Qt::Key_Equal);
     EXPECT_TRUE(endsWith(rig.log(), "No usable engine config loaded - the maps cannot be edited\r\n"));
     rig.dialogs.saveAnswers.push_back(rig.folder.file("data/x.bin"));
@@ -330,7 +324,7 @@ TEST(ShellDefinitions, RefusedDefaultStillStartsAndMapOperationsRefusePolitely)
     rig.dialogs.openAnswers.push_back(rig.folder.file("config/demo32k.ini"));
     trigger(w, "menu_file_config");
     EXPECT_EQ(w.state().rom.size(), 32768u);
-    EXPECT_EQ(w.grid()->item(1, 1)->text(), "0");
+    EXPECT_EQ(w.grid()->cellText(1, 1), "0");
 }
 
 TEST(ShellStatusLog, CutKeepsExactlyTheLastFiveThousandCharacters)
@@ -400,15 +394,15 @@ void expectGridMatchesCore(MainWindow& w)
     for (int r = 0; r < 16; ++r) {
         for (int c = 0; c < 16; ++c) {
             const CellLook look = cellLook(state, set, kind, w.gridPage()->mode(), r, c);
-            QTableWidgetItem* item = w.grid()->item(r + 1, c + 1);
-            ASSERT_EQ(item->text().toStdString(), look.text) << r << "," << c;
-            ASSERT_EQ(item->background().color(),
+            const QModelIndex item = w.grid()->model()->index(r + 1, c + 1);
+            ASSERT_EQ(item.data().toString().toStdString(), look.text) << r << "," << c;
+            ASSERT_EQ(item.data(Qt::BackgroundRole).value<QBrush>().color(),
                       QColor(look.background.r, look.background.g, look.background.b));
-            ASSERT_EQ(item->foreground().color(), QColor(Qt::white));
+            ASSERT_EQ(item.data(Qt::ForegroundRole).value<QBrush>().color(), QColor(Qt::white));
         }
-        ASSERT_EQ(w.grid()->item(r + 1, 0)->text().toStdString(),
+        ASSERT_EQ(w.grid()->cellText(r + 1, 0).toStdString(),
                   rowHeaderText(state.rom.at(set.rpmAxis + r)));
-        ASSERT_EQ(w.grid()->item(0, r + 1)->text().toStdString(),
+        ASSERT_EQ(w.grid()->cellText(0, r + 1).toStdString(),
                   columnHeaderText(state.rom.at(set.loadAxis + r)));
     }
 }
@@ -422,12 +416,12 @@ TEST(ShellGrid, SelectionAndCellsSurviveATabSwitch)
     MapGrid* grid = w.grid();
     EXPECT_EQ(grid->rowCount(), 17);
     EXPECT_EQ(grid->columnCount(), 17);
-    EXPECT_EQ(grid->item(0, 0)->text(), "revs / tp scale");
+    EXPECT_EQ(grid->cellText(0, 0), "revs / tp scale");
     EXPECT_EQ(grid->columnWidth(0), 62);
     EXPECT_EQ(grid->columnWidth(5), 29);
     EXPECT_EQ(grid->rowHeight(3), 15);
     grid->setCurrentCell(3, 2);
-    grid->setRangeSelected(QTableWidgetSelectionRange(3, 2, 5, 4), true);
+    grid->selectRange(CellBlock{3, 2, 5, 4});
     EXPECT_EQ(grid->savedSelection(), (CellBlock{3, 2, 5, 4}));
     expectGridMatchesCore(w);
 
@@ -435,12 +429,12 @@ TEST(ShellGrid, SelectionAndCellsSurviveATabSwitch)
     expectGridMatchesCore(w);
     w.showPage(1);
     expectGridMatchesCore(w);
-    const auto ranges = grid->selectedRanges();
+    const auto ranges = grid->selectedBlocks();
     ASSERT_EQ(ranges.size(), 1);
-    EXPECT_EQ(ranges[0].topRow(), 3);
-    EXPECT_EQ(ranges[0].leftColumn(), 2);
-    EXPECT_EQ(ranges[0].bottomRow(), 5);
-    EXPECT_EQ(ranges[0].rightColumn(), 4);
+    EXPECT_EQ(ranges[0].top, 3);
+    EXPECT_EQ(ranges[0].left, 2);
+    EXPECT_EQ(ranges[0].bottom, 5);
+    EXPECT_EQ(ranges[0].right, 4);
     EXPECT_EQ(grid->currentRow(), 3);
     EXPECT_EQ(grid->currentColumn(), 2);
     for (int option = 2; option <= 6; ++option) {

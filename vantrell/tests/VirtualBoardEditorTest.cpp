@@ -7,6 +7,7 @@
 #include "emulink/SteadyClock.h"
 #include "testsupport/PauseSkippingClock.h"
 #include "testsupport/VirtualBoard.h"
+#include "testsupport/WidgetLookup.h"
 
 #include <QAction>
 #include <QLabel>
@@ -25,17 +26,11 @@ namespace {
 
 using testing::ProgramFolder;
 using testing::TestDialogs;
+using testsupport::trigger;
 
 constexpr std::uint32_t kMaps[4] = {0x7000, 0x7200, 0x7100, 0x7300}; // by tab 1..4
 constexpr std::uint32_t kFuelFlow = 0x7410;
 constexpr std::uint32_t kIgnFlow = 0x7430;
-
-void trigger(MainWindow& w, const char* name)
-{
-    auto* action = w.findChild<QAction*>(QString::fromLatin1(name));
-    ASSERT_NE(action, nullptr) << name;
-    action->trigger();
-}
 
 class VirtualBoardEditor : public ::testing::Test
 {
@@ -84,10 +79,10 @@ class VirtualBoardEditor : public ::testing::Test
     {
         window->grid()->clearSelection();
         window->grid()->setCurrentCell(top, left);
-        window->grid()->setRangeSelected(QTableWidgetSelectionRange(top, left, bottom, right), true);
+        window->grid()->selectRange(CellBlock{top, left, bottom, right});
     }
 
-    const RomBuffer& rom() const { return window->state().rom; }
+    const RomBuffer& rom() const { return window->state().rom.buffer(); }
 
     ProgramFolder folder;
     TestDialogs dialogs;
@@ -287,9 +282,7 @@ class VirtualBoardScan : public ::testing::Test
     }
     template <typename T = QWidget> T* child(const char* name)
     {
-        T* found = window->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
+        return testsupport::child<T>(*window, name);
     }
     std::string log() const { return window->statusWindow()->log().text(); }
     // The log from the scan on: the lines since the last "Config Selected".

@@ -11,10 +11,10 @@
 
 namespace vantrell {
 
-AirflowMeterPage::AirflowMeterPage(EditorState& state, common::StatusSink& status, WriteThrough& link,
+AirflowMeterPage::AirflowMeterPage(EditorState& state, common::StatusSink& status,
                                    Dialogs& dialogs, QWidget* parent)
     : QGroupBox(QStringLiteral("Airflow Meter Selector screen"), parent), state_(state), status_(status),
-      link_(link), dialogs_(dialogs)
+      dialogs_(dialogs)
 {
     setObjectName(QStringLiteral("frame_afm"));
     usePageFont(this);
@@ -87,9 +87,7 @@ void AirflowMeterPage::choose(int index)
 
 void AirflowMeterPage::commit()
 {
-    emit romEditStarted();
-    swap_.commit(state_, status_, link_, dialogs_);
-    emit romEditFinished();
+    swap_.commit(state_, status_, dialogs_);
 }
 
 void AirflowMeterPage::showSelection()

@@ -23,7 +23,7 @@ class AirflowMeterPage : public QGroupBox
     Q_OBJECT
   public:
     // The page uses the state and seams for its whole lifetime; it does not own them.
-    AirflowMeterPage(EditorState& state, common::StatusSink& status, WriteThrough& link, Dialogs& dialogs,
+    AirflowMeterPage(EditorState& state, common::StatusSink& status, Dialogs& dialogs,
                      QWidget* parent = nullptr);
 
     // Captions from afm.ini, the stock meter chosen, the working curve from the ROM and drawn (start-up
@@ -38,9 +38,6 @@ class AirflowMeterPage : public QGroupBox
     const AirflowMeterSwap& swap() const { return swap_; }
     MeterGraph* graph() const { return graph_; }
 
-  signals:
-    void romEditStarted();
-    void romEditFinished();
 
   private:
     void choose(int index);
@@ -50,7 +47,6 @@ class AirflowMeterPage : public QGroupBox
 
     EditorState& state_;
     common::StatusSink& status_;
-    WriteThrough& link_;
     Dialogs& dialogs_;
     AirflowMeterSwap swap_;
     QButtonGroup* group_ = nullptr;

@@ -5,7 +5,9 @@
 #include "vantrell/tools/InjectorTools.h"
 #include "vantrell/tools/ToolSupport.h"
 
+#include <array>
 #include <cmath>
+#include <span>
 
 namespace vantrell {
 
@@ -125,8 +127,7 @@ void AirflowMeterSwap::fillCurveFromRom(const EditorState& state)
     curve_.assign(bytes.begin(), bytes.end());
 }
 
-bool AirflowMeterSwap::commit(EditorState& state, common::StatusSink& status, WriteThrough& link,
-                              Dialogs& dialogs)
+bool AirflowMeterSwap::commit(EditorState& state, common::StatusSink& status, Dialogs& dialogs)
 {
     if (!selected_) {
         dialogs.beep();
@@ -168,23 +169,21 @@ bool AirflowMeterSwap::commit(EditorState& state, common::StatusSink& status, Wr
         return false;
     }
 
-    RomBuffer& rom = state.rom;
-    for (std::uint32_t j = 0; j < *vqsize; ++j)
-        rom.set(*vqAddress + j, curve_[j]);
-    sendRange(link, rom, *vqAddress, *vqsize);
+    // The VQ map, K and the AF limit: one step, in that order to the boards.
+    EditStepBuilder step(state.rom.buffer());
+    step.write(*vqAddress, std::span<const std::uint8_t>(curve_.data(), *vqsize));
 
-    const std::uint32_t k0 = rom.at(*kAddress) * 256u + rom.at(*kAddress + 1);
+    const std::uint32_t k0 = step.at(*kAddress) * 256u + step.at(*kAddress + 1);
     const double ratio = static_cast<double>(stock) / static_cast<double>(chosenRating_);
     const std::uint32_t k1 = clampedK(common::roundHalfEven(k0 / ratio), status, dialogs);
-    rom.set(*kAddress, static_cast<std::uint8_t>(k1 / 256));
-    rom.set(*kAddress + 1, static_cast<std::uint8_t>(k1 % 256));
-    sendRange(link, rom, *kAddress, 2);
+    step.write(*kAddress, kBytes(k1));
 
     if (afAddress) {
-        for (std::uint32_t i = 0; i < 16; ++i)
-            rom.set(*afAddress + i, 254);
-        sendRange(link, rom, *afAddress, 16);
+        std::array<std::uint8_t, 16> limit;
+        limit.fill(254);
+        step.write(*afAddress, limit);
     }
+    state.rom.apply(step.finish("airflow meter commit", EditSource::AirflowMeter));
     status.appendStatusLine(afm_messages::kCommitted);
     return true;
 }

@@ -55,12 +55,12 @@ class AirflowMeterSwap
     // engine's VQ map does not lie inside the ROM.
     void fillCurveFromRom(const EditorState& state);
 
-    // Writes the working curve, the scaled K and the AF limit into the ROM buffer and, while online, to
-    // the boards in that order (the VQ map in pieces of at most 255 bytes). No selection: a beep,
+    // Writes the working curve, the scaled K and the AF limit into the ROM buffer as one edit step (to
+    // the boards in that order). No selection: a beep,
     // nothing written. A rating of 0, a VQ map, K or AF limit outside the ROM, or a working curve that
     // is not the VQ map's size: refused with a status line, nothing written. K above 65535 is clamped
     // with the resize's clamp message. Returns whether the ROM buffer changed.
-    bool commit(EditorState& state, common::StatusSink& status, WriteThrough& link, Dialogs& dialogs);
+    bool commit(EditorState& state, common::StatusSink& status, Dialogs& dialogs);
 
     // One drawing of the graph for the working curve: a black frame, the grey grid, the curve in yellow
     // from a green starting dot.

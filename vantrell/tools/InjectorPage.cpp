@@ -23,12 +23,13 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, bool wrap 
 
 } // namespace
 
-InjectorPage::InjectorPage(EditorState& state, common::StatusSink& status, WriteThrough& link,
+InjectorPage::InjectorPage(EditorState& state, common::StatusSink& status,
                            Dialogs& dialogs, QWidget* parent)
     : QGroupBox(QStringLiteral("Injector Settings and information"), parent), state_(state), status_(status),
-      link_(link), dialogs_(dialogs)
+      dialogs_(dialogs)
 {
     setObjectName(QStringLiteral("frame_injector"));
+    state_.rom.addListener(this);
     usePageFont(this, 10); // the page is small and its texts are long
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 4, 6, 6);
@@ -95,6 +96,17 @@ InjectorPage::InjectorPage(EditorState& state, common::StatusSink& status, Write
     hide();
 }
 
+InjectorPage::~InjectorPage()
+{
+    state_.rom.removeListener(this);
+}
+
+void InjectorPage::stepApplied(const EditStep& step)
+{
+    if (step.source != EditSource::GridKeys)
+        fillEntryFields();
+}
+
 void InjectorPage::openPage()
 {
     setGeometry(150, 135, 305, 280);
@@ -118,19 +130,17 @@ void InjectorPage::fillEntryFields()
 
 void InjectorPage::recalculate()
 {
-    emit romEditStarted();
     const ResizeResult result =
-        resizeInjectors(state_, newSize_->text().toStdString(), status_, link_, dialogs_);
+        resizeInjectors(state_, newSize_->text().toStdString(), status_, dialogs_);
     if (result.done)
         kEntry_->setText(QString::fromStdString(result.kText));
-    emit romEditFinished();
+    fillEntryFields();
 }
 
 void InjectorPage::trim()
 {
-    emit romEditStarted();
-    trimInjectors(state_, kEntry_->text().toStdString(), nullEntry_->text().toStdString(), status_, link_);
-    emit romEditFinished();
+    trimInjectors(state_, kEntry_->text().toStdString(), nullEntry_->text().toStdString(), status_);
+    fillEntryFields();
 }
 
 } // namespace vantrell

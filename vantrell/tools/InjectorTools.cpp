@@ -3,6 +3,7 @@
 #include "common/Numbers.h"
 #include "vantrell/tools/ToolSupport.h"
 
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -19,21 +20,29 @@ struct Table
 };
 
 // Scales the 16 bytes at `address` by r, clamping at 255; reports how many were clamped.
-void scaleTable(RomBuffer& rom, std::uint32_t address, double r, const char* key, common::StatusSink& status)
+void scaleTable(EditStepBuilder& step, std::uint32_t address, double r, const char* key,
+                common::StatusSink& status)
 {
     int clamped = 0;
+    std::uint8_t scaled[16];
     for (std::uint32_t i = 0; i < 16; ++i) {
-        const double v = common::roundHalfEven(rom.at(address + i) * r);
+        const double v = common::roundHalfEven(step.at(address + i) * r);
         if (v > 255)
             ++clamped;
-        rom.set(address + i, common::toByte(v));
+        scaled[i] = common::toByte(v);
     }
+    step.write(address, scaled);
     if (clamped > 0)
         status.appendStatusLine(std::string(key) + ":" + common::numberText(clamped) +
                                 " bytes above 255 clamped to 255");
 }
 
 } // namespace
+
+std::array<std::uint8_t, 2> kBytes(std::uint32_t k)
+{
+    return {static_cast<std::uint8_t>(k / 256), static_cast<std::uint8_t>(k % 256)};
+}
 
 std::string factoryCaption(const EditorState& state)
 {
@@ -65,7 +74,7 @@ std::uint32_t clampedK(double k, common::StatusSink& status, Dialogs& dialogs)
 }
 
 ResizeResult resizeInjectors(EditorState& state, const std::string& newSizeText, common::StatusSink& status,
-                             WriteThrough& link, Dialogs& dialogs)
+                             Dialogs& dialogs)
 {
     ResizeResult result;
     const std::string refused = "Injector resize refused: ";
@@ -99,26 +108,25 @@ ResizeResult resizeInjectors(EditorState& state, const std::string& newSizeText,
         }
     }
 
-    RomBuffer& rom = state.rom;
+    // K, then ttpmin, ttpmax, fuelflow and ignflow: one step, in that order to the boards.
+    EditStepBuilder step(state.rom.buffer());
     const std::uint32_t kAddress = *tableAddress(state, def.kval, 2);
     const std::uint32_t nullAddress = *tableAddress(state, def.injnulltime, 1);
 
-    const std::uint32_t k0 = rom.at(kAddress) * 256u + rom.at(kAddress + 1);
+    const std::uint32_t k0 = step.at(kAddress) * 256u + step.at(kAddress + 1);
     status.appendStatusLine("current k = " + common::hexPairText(k0));
     const double r = static_cast<double>(state.def.injectorsize) / n;
     const double k1Raw = common::roundHalfEven(k0 * r);
     status.appendStatusLine("new k = " +
                             common::hexPairText(static_cast<std::uint32_t>(std::min(k1Raw, 4294967295.0))));
     const std::uint32_t k1 = clampedK(k1Raw, status, dialogs);
-    rom.set(kAddress, static_cast<std::uint8_t>(k1 / 256));
-    rom.set(kAddress + 1, static_cast<std::uint8_t>(k1 % 256));
-    sendRange(link, rom, kAddress, 2);
+    step.write(kAddress, kBytes(k1));
     result.kText = kEntryText(k1);
 
     state.def.injectorsize = common::toInt32(n);
     status.appendStatusLine(injector_messages::kUpdatedK);
 
-    const double w = rom.at(nullAddress);
+    const double w = step.at(nullAddress);
     const double d = common::roundHalfEven(w - w * r);
     const double h = common::roundHalfEven(d / 2);
     // A much smaller injector would suggest a negative time; nothing below zero can be stored.
@@ -126,30 +134,25 @@ ResizeResult resizeInjectors(EditorState& state, const std::string& newSizeText,
     status.appendStatusLine("Recommend trying NULL value of " +
                             common::hexText(static_cast<std::uint32_t>(suggestion)));
 
-    if (!isAbsent(def.ttpmin)) {
-        const std::uint32_t a = *tableAddress(state, def.ttpmin, 16);
-        scaleTable(rom, a, r, "ttpmin", status);
-        sendRange(link, rom, a, 16);
-    }
+    if (!isAbsent(def.ttpmin))
+        scaleTable(step, *tableAddress(state, def.ttpmin, 16), r, "ttpmin", status);
     if (!isAbsent(def.ttpmax)) {
         const std::uint32_t a = *tableAddress(state, def.ttpmax, 16);
-        for (std::uint32_t i = 6; i < 16; ++i)
-            rom.set(a + i, 255);
-        sendRange(link, rom, a, 16);
+        std::uint8_t capped[16];
+        for (std::uint32_t i = 0; i < 16; ++i)
+            capped[i] = i < 6 ? step.at(a + i) : 255;
+        step.write(a, capped);
     }
-    const std::uint32_t fuelAxis = *tableAddress(state, def.fuelflow, 16);
-    scaleTable(rom, fuelAxis, r, "fuelflow", status);
-    sendRange(link, rom, fuelAxis, 16);
-    const std::uint32_t ignAxis = *tableAddress(state, def.ignflow, 16);
-    scaleTable(rom, ignAxis, r, "ignflow", status);
-    sendRange(link, rom, ignAxis, 16);
+    scaleTable(step, *tableAddress(state, def.fuelflow, 16), r, "fuelflow", status);
+    scaleTable(step, *tableAddress(state, def.ignflow, 16), r, "ignflow", status);
 
+    state.rom.apply(step.finish("injector resize", EditSource::InjectorResize));
     result.done = true;
     return result;
 }
 
 bool trimInjectors(EditorState& state, const std::string& kText, const std::string& nullText,
-                   common::StatusSink& status, WriteThrough& link)
+                   common::StatusSink& status)
 {
     const std::string refused = "Injector trim refused: ";
     // The places first: a field showing "-" for a place outside the ROM is refused for that reason.
@@ -175,11 +178,10 @@ bool trimInjectors(EditorState& state, const std::string& kText, const std::stri
                                 "\" is not a hexadecimal number from 0 to FF");
         return false;
     }
-    state.rom.set(*kAddress, static_cast<std::uint8_t>(*k / 256));
-    state.rom.set(*kAddress + 1, static_cast<std::uint8_t>(*k % 256));
-    sendRange(link, state.rom, *kAddress, 2);
-    state.rom.set(*nullAddress, static_cast<std::uint8_t>(*n));
-    sendRange(link, state.rom, *nullAddress, 1);
+    EditStepBuilder step(state.rom.buffer());
+    step.write(*kAddress, kBytes(*k));
+    step.write(*nullAddress, static_cast<std::uint8_t>(*n));
+    state.rom.apply(step.finish("injector trim update", EditSource::InjectorTrim));
     status.appendStatusLine(injector_messages::kTrimDone);
     return true;
 }

@@ -6,6 +6,8 @@
 #include "vantrell/shell/EditorSeams.h"
 #include "vantrell/shell/EditorState.h"
 
+#include <array>
+#include <cstdint>
 #include <string>
 
 namespace vantrell {
@@ -30,6 +32,9 @@ struct InjectorEntryTexts
 };
 InjectorEntryTexts injectorEntryTexts(const EditorState& state);
 
+// K as stored at "kval": high byte first.
+std::array<std::uint8_t, 2> kBytes(std::uint32_t k);
+
 // Shows a K value as written to the entry field (four hexadecimal digits, high byte first).
 std::string kEntryText(std::uint32_t k);
 
@@ -44,18 +49,18 @@ struct ResizeResult
 };
 
 // The resize for new injectors of `newSizeText` cc: K, "ttpmin", "ttpmax", "fuelflow" and "ignflow" in
-// the ROM buffer (and, while online, to the boards in that order), "injectorsize" in memory, and the
+// the ROM buffer as one edit step (to the boards in that order), "injectorsize" in memory, and the
 // suggested null time as a status line. A size text that is not a positive number, a factory size that
 // is not positive, or an address outside the ROM refuses the whole resize with one status line, and
 // the ROM buffer and the definition stay as they were. Bytes that the ratio takes above 255 are
 // clamped to 255 with one status line a table.
 ResizeResult resizeInjectors(EditorState& state, const std::string& newSizeText, common::StatusSink& status,
-                             WriteThrough& link, Dialogs& dialogs);
+                             Dialogs& dialogs);
 
-// The trim: K (hexadecimal, 0..FFFF) and the null time (hexadecimal, 0..FF) into the ROM buffer and,
-// while online, to the boards. Texts that are not hexadecimal or out of range, or addresses outside the
+// The trim: K (hexadecimal, 0..FFFF) and the null time (hexadecimal, 0..FF) into the ROM buffer as one
+// edit step. Texts that are not hexadecimal or out of range, or addresses outside the
 // ROM, refuse the trim with one status line and change nothing. Returns whether it was done.
 bool trimInjectors(EditorState& state, const std::string& kText, const std::string& nullText,
-                   common::StatusSink& status, WriteThrough& link);
+                   common::StatusSink& status);
 
 } // namespace vantrell

@@ -23,7 +23,7 @@ class LimiterPage : public QGroupBox
     Q_OBJECT
   public:
     // The page uses the state, seams and key reader for its whole lifetime; it does not own them.
-    LimiterPage(EditorState& state, common::StatusSink& status, WriteThrough& link, Dialogs& dialogs,
+    LimiterPage(EditorState& state, common::StatusSink& status, Dialogs& dialogs,
                 EditKeyReader& keys, QWidget* parent = nullptr);
 
     // Fills and shows the grids present in the engine definition, then places and shows the page.
@@ -35,9 +35,6 @@ class LimiterPage : public QGroupBox
     // Twips to pixels at 15 twips a pixel.
     static int pixels(int twips) { return (twips + 7) / 15; }
 
-  signals:
-    void romEditStarted();
-    void romEditFinished();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -47,7 +44,6 @@ class LimiterPage : public QGroupBox
 
     EditorState& state_;
     common::StatusSink& status_;
-    WriteThrough& link_;
     EditKeyReader& keys_;
     std::map<std::string, QTableWidget*> tables_;
 };

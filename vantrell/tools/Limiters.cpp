@@ -105,7 +105,7 @@ std::vector<LimiterGrid> limiterGrids(const EditorState& state)
     rev.width = 2100;
     rev.cellWidth = 1000;
     const auto revAddress = tableAddress(state, def.rev1, revWidth(def));
-    rev.cells.push_back(revAddress ? readScaledValue(def, state.rom, *revAddress) : "-");
+    rev.cells.push_back(revAddress ? readScaledValue(def, state.rom.buffer(), *revAddress) : "-");
     grids.push_back(rev);
 
     LimiterGrid speed = rev;
@@ -122,7 +122,7 @@ std::vector<LimiterGrid> limiterGrids(const EditorState& state)
 }
 
 std::string editRevLimit(EditorState& state, const std::string& cellText, LimiterKey key, bool shift,
-                         common::StatusSink& status, WriteThrough& link)
+                         common::StatusSink& status)
 {
     const EngineDefinition& def = state.def;
     const std::string refused = "Rev limit not changed: ";
@@ -147,15 +147,15 @@ std::string editRevLimit(EditorState& state, const std::string& cellText, Limite
                                 " does not fit its stored width: clamped to" + common::numberText(largest));
         v = largest;
     }
-    for (std::uint32_t a : places.addresses) {
-        writeScaledValue(def, state.rom, a, v);
-        sendRange(link, state.rom, a, revWidth(def));
-    }
+    EditStepBuilder step(state.rom.buffer());
+    for (std::uint32_t a : places.addresses)
+        step.write(a, scaledValueBytes(def, v));
+    state.rom.apply(step.finish("rev limit edit", EditSource::Limit));
     return common::numberText(v);
 }
 
 std::string editSpeedLimit(EditorState& state, const std::string& cellText, LimiterKey key, bool shift,
-                           common::StatusSink& status, WriteThrough& link)
+                           common::StatusSink& status)
 {
     const EngineDefinition& def = state.def;
     const std::string refused = "Speed limit not changed: ";
@@ -181,10 +181,10 @@ std::string editSpeedLimit(EditorState& state, const std::string& cellText, Limi
         v = largest;
     }
     const std::uint8_t u = common::toByte(v / times);
-    for (std::uint32_t a : places.addresses) {
-        state.rom.set(a, u);
-        sendRange(link, state.rom, a, 1);
-    }
+    EditStepBuilder step(state.rom.buffer());
+    for (std::uint32_t a : places.addresses)
+        step.write(a, u);
+    state.rom.apply(step.finish("speed limit edit", EditSource::Limit));
     return common::numberText(v);
 }
 

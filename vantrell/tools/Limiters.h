@@ -33,12 +33,12 @@ enum class LimiterKey { Plus, Minus, Other };
 
 // One key release in a limit cell: the cell's text read as a 16-bit integer, stepped (rev 50 or 1000
 // with Shift; speed 10 or 100 with Shift), clamped (0..12000 rpm, 0..400 km/h, and to the largest value
-// the stored width holds, with a status line), written to every present place in order and sent to the
-// boards while online. A present place outside the ROM, or a scale that is not positive, refuses the
+// the stored width holds, with a status line), written to every present place in order as one edit
+// step. A present place outside the ROM, or a scale that is not positive, refuses the
 // edit with a status line: nothing is written and the cell keeps `cellText`. Returns the new cell text.
 std::string editRevLimit(EditorState& state, const std::string& cellText, LimiterKey key, bool shift,
-                         common::StatusSink& status, WriteThrough& link);
+                         common::StatusSink& status);
 std::string editSpeedLimit(EditorState& state, const std::string& cellText, LimiterKey key, bool shift,
-                           common::StatusSink& status, WriteThrough& link);
+                           common::StatusSink& status);
 
 } // namespace vantrell

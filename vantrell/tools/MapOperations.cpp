@@ -5,6 +5,8 @@
 #include "vantrell/rom/MapAccess.h"
 #include "vantrell/tools/ToolSupport.h"
 
+#include <span>
+
 #include <string>
 
 namespace vantrell {
@@ -20,21 +22,25 @@ std::string noMapText(MapKey key)
 }
 
 // Moves every row of the map one column left; the new last cell is made from the old one by `extend`.
-template <typename Extend> void shuntRows(RomBuffer& rom, std::uint32_t map, Extend extend)
+template <typename Extend> void shuntRows(EditStepBuilder& step, std::uint32_t map, Extend extend)
 {
     for (int r = 0; r < 16; ++r) {
         const std::uint32_t row = map + 16u * static_cast<std::uint32_t>(r);
+        std::uint8_t shifted[16];
         for (std::uint32_t c = 0; c < 15; ++c)
-            rom.set(row + c, rom.at(row + c + 1));
-        rom.set(row + 15, extend(rom.at(row + 14)));
+            shifted[c] = step.at(row + c + 1);
+        shifted[15] = extend(step.at(row + 15));
+        step.write(row, shifted);
     }
 }
 
-void shiftAxis(RomBuffer& rom, std::uint32_t axis, int step)
+void shiftAxis(EditStepBuilder& step, std::uint32_t axis, int by)
 {
+    std::uint8_t shifted[16];
     for (std::uint32_t i = 0; i < 15; ++i)
-        rom.set(axis + i, rom.at(axis + i + 1));
-    rom.set(axis + 15, static_cast<std::uint8_t>((rom.at(axis + 14) + step) % 256));
+        shifted[i] = step.at(axis + i + 1);
+    shifted[15] = static_cast<std::uint8_t>((step.at(axis + 15) + by) % 256);
+    step.write(axis, shifted);
 }
 
 } // namespace
@@ -68,8 +74,7 @@ bool saveMapFile(EditorState& state, Dialogs& dialogs, common::StatusSink& statu
     return true;
 }
 
-bool loadMapFile(EditorState& state, Dialogs& dialogs, common::StatusSink& status, WriteThrough& link,
-                 MapKey key)
+bool loadMapFile(EditorState& state, Dialogs& dialogs, common::StatusSink& status, MapKey key)
 {
     const auto set = state.mapSetOf(key);
     if (!set) {
@@ -96,18 +101,15 @@ bool loadMapFile(EditorState& state, Dialogs& dialogs, common::StatusSink& statu
     if (contents.size() > kMapFileSize)
         status.appendStatusLine("Map file " + name + " holds" + common::numberText(double(contents.size())) +
                                 " bytes: only its first 288 were loaded");
-    auto byte = [&contents](std::size_t i) { return static_cast<std::uint8_t>(contents[i]); };
-    for (std::uint32_t i = 0; i < 256; ++i)
-        state.rom.set(set->map + i, byte(i));
-    for (std::uint32_t i = 0; i < 16; ++i) {
-        state.rom.set(set->rpmAxis + i, byte(256 + i));
-        state.rom.set(set->loadAxis + i, byte(272 + i));
-    }
-    // Cell edits reach the boards at once; a loaded map does too, so they stay equal to the buffer.
-    sendRange(link, state.rom, set->map, 128);
-    sendRange(link, state.rom, set->map + 128, 128);
-    sendRange(link, state.rom, set->rpmAxis, 16);
-    sendRange(link, state.rom, set->loadAxis, 16);
+    const auto* file = reinterpret_cast<const std::uint8_t*>(contents.data());
+    // Cell edits reach the boards at once; a loaded map does too, so they stay equal to the buffer: the
+    // map as two writes of 128 bytes, then the RPM axis and the load axis.
+    EditStepBuilder step(state.rom.buffer());
+    step.write(set->map, std::span(file, 128));
+    step.write(set->map + 128, std::span(file + 128, 128));
+    step.write(set->rpmAxis, std::span(file + 256, 16));
+    step.write(set->loadAxis, std::span(file + 272, 16));
+    state.rom.apply(step.finish(std::string("map file load into ") + mapName(key), EditSource::MapFile));
     return true;
 }
 
@@ -125,26 +127,30 @@ bool shuntMap(EditorState& state, Dialogs& dialogs, common::StatusSink& status)
         const auto low = state.mapSetOf(fuel ? MapKey::FuelLow : MapKey::IgnLow);
         if (!high || !low) {
             status.appendStatusLine("Shunt refused: " + noMapText(key));
-        } else if (fuel) {
-            const int change = state.def.fuelchange;
-            auto rule = [change](std::uint8_t n) {
-                const int v = n + change;
-                return static_cast<std::uint8_t>(v > 255 ? 255 : v < 0 ? 0 : v);
-            };
-            shuntRows(state.rom, high->map, rule);
-            shuntRows(state.rom, low->map, rule);
-            shiftAxis(state.rom, high->loadAxis, state.def.fuelstep);
-            changed = true;
         } else {
-            const int change = state.def.ignchange;
-            auto rule = [change](std::uint8_t n) {
-                const int v = n < change ? 0 : n - change;
-                return static_cast<std::uint8_t>(v > 255 ? 255 : v);
-            };
-            shuntRows(state.rom, high->map, rule);
-            shuntRows(state.rom, low->map, rule);
-            shiftAxis(state.rom, high->loadAxis, 25);
-            changed = true;
+            // The boards are not told: the warnings below ask for an upload instead.
+            EditStepBuilder step(state.rom.buffer());
+            if (fuel) {
+                const int change = state.def.fuelchange;
+                auto rule = [change](std::uint8_t n) {
+                    const int v = n + change;
+                    return static_cast<std::uint8_t>(v > 255 ? 255 : v < 0 ? 0 : v);
+                };
+                shuntRows(step, high->map, rule);
+                shuntRows(step, low->map, rule);
+                shiftAxis(step, high->loadAxis, state.def.fuelstep);
+            } else {
+                const int change = state.def.ignchange;
+                auto rule = [change](std::uint8_t n) {
+                    const int v = n < change ? 0 : n - change;
+                    return static_cast<std::uint8_t>(v > 255 ? 255 : v);
+                };
+                shuntRows(step, high->map, rule);
+                shuntRows(step, low->map, rule);
+                shiftAxis(step, high->loadAxis, 25);
+            }
+            changed = state.rom.apply(step.finish(fuel ? "shunt of the fuel maps" : "shunt of the ignition maps",
+                                                  EditSource::Shunt, false));
         }
     }
     status.appendStatusLine(map_messages::kWarning1);

@@ -33,14 +33,13 @@ bool saveMapFile(EditorState& state, Dialogs& dialogs, common::StatusSink& statu
 
 // Asks for a map file and copies it into the map of `key` and its axes. A file shorter than 288 bytes
 // is refused with a status line and nothing changes; a longer one is read for its first 288 bytes with
-// a status line. While online the map goes to the boards as two writes of 128 bytes, then the RPM axis
-// and the load axis. Returns true when the ROM buffer changed (the caller refills the grid).
-bool loadMapFile(EditorState& state, Dialogs& dialogs, common::StatusSink& status, WriteThrough& link,
-                 MapKey key);
+// a status line. The load is one edit step: the map as two ranges of 128 bytes, then the RPM axis and
+// the load axis, in that order to the boards. Returns true when the ROM buffer changed.
+bool loadMapFile(EditorState& state, Dialogs& dialogs, common::StatusSink& status, MapKey key);
 
 // Shunts the current map's kind one column left (both maps of the kind, then the load axis), from the
 // main maps only; on a knock map beeps and refuses. Ends with the four warning lines in every case.
-// Returns whether the ROM buffer changed.
+// The shunt is one edit step that the boards are not told of. Returns whether the ROM buffer changed.
 bool shuntMap(EditorState& state, Dialogs& dialogs, common::StatusSink& status);
 
 } // namespace vantrell

@@ -131,11 +131,11 @@ void MapView3D::render()
     const auto set = state_.currentMapSet();
     if (set) {
         const MapKind kind = kindOf(state_.currentMap);
-        drawing_ = model_.draw(state_.rom, set->map, kind, widthPx * unitsPerPixel_);
+        drawing_ = model_.draw(state_.rom.buffer(), set->map, kind, widthPx * unitsPerPixel_);
         const double fitting = model_.unitsPerPixelForLastDrawing(widthPx, heightPx);
         if (fitting > unitsPerPixel_) {
             unitsPerPixel_ = fitting;
-            drawing_ = model_.draw(state_.rom, set->map, kind, widthPx * unitsPerPixel_);
+            drawing_ = model_.draw(state_.rom.buffer(), set->map, kind, widthPx * unitsPerPixel_);
         }
         QPainter p(&next);
         p.setRenderHint(QPainter::Antialiasing, true);

@@ -1,5 +1,5 @@
 // Small helpers the tuning tools share: finding a table of the engine definition inside the ROM
-// buffer, and sending a range of the ROM buffer to the boards.
+// buffer, and the texts of their refusals.
 #pragma once
 
 #include "vantrell/shell/EditorSeams.h"
@@ -15,13 +15,6 @@ namespace vantrell {
 // whole table lies inside the ROM buffer. Nothing for absent ("&hffff"), unreadable or outside texts.
 std::optional<std::uint32_t> tableAddress(const EditorState& state, const std::string& addressText,
                                           std::uint32_t length);
-
-// The largest piece a short write to the boards carries.
-inline constexpr std::uint32_t kMaxWritePiece = 255;
-
-// While the link is online, hands the bytes the ROM buffer now holds at [address, address + length)
-// to the write-through, in pieces of at most kMaxWritePiece bytes. Offline nothing is sent.
-void sendRange(WriteThrough& link, const RomBuffer& rom, std::uint32_t address, std::uint32_t length);
 
 // Two upper-case hexadecimal digits of a byte ("0A", "FF").
 std::string byteHex(std::uint8_t value);

@@ -1,4 +1,5 @@
 #include "vantrell/tools/AirflowMeterSwap.h"
+#include "vantrell/document/tests/DocumentTestSupport.h"
 
 #include "ToolTestSupport.h"
 #include "vantrell/tools/InjectorTools.h"
@@ -7,6 +8,8 @@
 
 #include <filesystem>
 #include <fstream>
+
+using vantrell::testing::poke;
 
 using namespace vantrell;
 using namespace vantrell::testing;
@@ -67,7 +70,7 @@ class MeterFolder : public ::testing::Test
     fs::path root;
     EditorState state;
     common::StatusLines status;
-    RecordingWriteThrough link;
+    RecordingWriteThrough link{state};
     ScriptedDialogs dialogs;
 };
 
@@ -99,12 +102,12 @@ TEST_F(MeterFolder, ALongerCurveGivesItsLastWords)
 
 TEST_F(MeterFolder, CommitWritesVqMapThenKThenAfLimit)
 {
-    state.rom.set(0x7440, 0x30);
-    state.rom.set(0x7441, 0x00);
+    poke(state.rom, 0x7440, 0x30);
+    poke(state.rom, 0x7441, 0x00);
     AirflowMeterSwap swap;
     swap.loadMeterList(state, status);
     ASSERT_TRUE(swap.chooseMeter(state, 7, status)); // 450 hp against the stock 300
-    ASSERT_TRUE(swap.commit(state, status, link, dialogs));
+    ASSERT_TRUE(swap.commit(state, status, dialogs));
     EXPECT_EQ(state.rom.at(0x7500) * 256 + state.rom.at(0x7501), word(7, 64));
     EXPECT_EQ(state.rom.at(0x7440) * 256 + state.rom.at(0x7441), 0x4800); // 12288 x 1.5
     for (std::uint32_t i = 0; i < 16; ++i)
@@ -121,8 +124,8 @@ TEST_F(MeterFolder, CommitWithTheStockMeterKeepsKAndTheCurve)
 {
     AirflowMeterSwap swap;
     swap.loadMeterList(state, status);
-    const RomBuffer before = state.rom;
-    ASSERT_TRUE(swap.commit(state, status, link, dialogs));
+    const RomBuffer before = state.rom.buffer();
+    ASSERT_TRUE(swap.commit(state, status, dialogs));
     for (std::size_t i = 0; i < state.rom.size(); ++i) {
         if (i < 0x7480 || i >= 0x7490) {
             ASSERT_EQ(state.rom.at(i), before.at(i)) << i;
@@ -137,7 +140,7 @@ TEST_F(MeterFolder, LeavingThePageDiscardsTheCurveButNotTheRating)
     const auto curve = romCurve();
     ASSERT_TRUE(swap.chooseMeter(state, 7, status));
     swap.fillCurveFromRom(state); // leave and come back
-    ASSERT_TRUE(swap.commit(state, status, link, dialogs));
+    ASSERT_TRUE(swap.commit(state, status, dialogs));
     EXPECT_EQ(romCurve(), curve);
     EXPECT_EQ(state.rom.at(0x7480), 254);
 }
@@ -162,20 +165,20 @@ TEST_F(MeterFolder, UnusableMetersAreRefusedAndThePreviousCurveStays)
 TEST_F(MeterFolder, CommitRefusalsLeaveTheRomUnchanged)
 {
     AirflowMeterSwap swap;
-    const RomBuffer before = state.rom;
+    const RomBuffer before = state.rom.buffer();
     // Nothing selected: a beep and nothing else.
-    EXPECT_FALSE(swap.commit(state, status, link, dialogs));
+    EXPECT_FALSE(swap.commit(state, status, dialogs));
     EXPECT_EQ(dialogs.beeps, 1);
     EXPECT_TRUE(status.lines.empty());
 
     swap.loadMeterList(state, status);
     ASSERT_TRUE(swap.chooseMeter(state, 8, status)); // rating 0
-    EXPECT_FALSE(swap.commit(state, status, link, dialogs));
+    EXPECT_FALSE(swap.commit(state, status, dialogs));
     EXPECT_EQ(status.lines.back().rfind("AFM commit refused: ", 0), 0u);
 
     ASSERT_TRUE(swap.chooseMeter(state, 7, status));
     state.def.aflimit = "&h7ff8"; // 16 bytes would reach past the end
-    EXPECT_FALSE(swap.commit(state, status, link, dialogs));
+    EXPECT_FALSE(swap.commit(state, status, dialogs));
     EXPECT_NE(status.lines.back().find("aflimit"), std::string::npos);
     EXPECT_EQ(state.rom.bytes(), before.bytes());
     EXPECT_TRUE(link.writes.empty());
@@ -183,11 +186,11 @@ TEST_F(MeterFolder, CommitRefusalsLeaveTheRomUnchanged)
 
 TEST_F(MeterFolder, CommitClampsKWithTheResizeMessage)
 {
-    state.rom.set(0x7440, 0xF0);
+    poke(state.rom, 0x7440, 0xF0);
     AirflowMeterSwap swap;
     swap.loadMeterList(state, status);
     ASSERT_TRUE(swap.chooseMeter(state, 7, status));
-    ASSERT_TRUE(swap.commit(state, status, link, dialogs));
+    ASSERT_TRUE(swap.commit(state, status, dialogs));
     EXPECT_EQ(state.rom.at(0x7440), 0xFF);
     EXPECT_EQ(state.rom.at(0x7441), 0xFF);
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{injector_messages::kClamp});
@@ -201,7 +204,7 @@ TEST_F(MeterFolder, AVqMapAbove255BytesIsWrittenInPieces)
     EXPECT_FALSE(swap.selected().has_value());
     EXPECT_EQ(status.lines.size(), 1u);
     ASSERT_TRUE(swap.chooseMeter(state, 2, status));
-    ASSERT_TRUE(swap.commit(state, status, link, dialogs));
+    ASSERT_TRUE(swap.commit(state, status, dialogs));
     ASSERT_GE(link.writes.size(), 2u);
     EXPECT_EQ(link.writes[0].address, 0x7500u);
     EXPECT_EQ(link.writes[0].bytes.size(), 255u);

@@ -1,9 +1,12 @@
 #include "vantrell/tools/InjectorTools.h"
+#include "vantrell/document/tests/DocumentTestSupport.h"
 
 #include "ToolTestSupport.h"
 #include "vantrell/tools/ToolSupport.h"
 
 #include <gtest/gtest.h>
+
+using vantrell::testing::poke;
 
 using namespace vantrell;
 using namespace vantrell::testing;
@@ -12,8 +15,8 @@ namespace {
 
 void setK(EditorState& s, std::uint16_t k)
 {
-    s.rom.set(0x7440, static_cast<std::uint8_t>(k >> 8));
-    s.rom.set(0x7441, static_cast<std::uint8_t>(k & 0xFF));
+    poke(s.rom, 0x7440, static_cast<std::uint8_t>(k >> 8));
+    poke(s.rom, 0x7441, static_cast<std::uint8_t>(k & 0xFF));
 }
 
 std::uint32_t kOf(const EditorState& s)
@@ -27,15 +30,15 @@ TEST(InjectorResize, LargerInjectorsScaleKTablesAndAxesAndWriteInOrder)
 {
     EditorState s = demoLikeState();
     setK(s, 0x3000);
-    s.rom.set(0x7410, 90); // fuel axis: 90 * 2/3 = 60
-    s.rom.set(0x7460, 33); // ttpmin: 22
+    poke(s.rom, 0x7410, 90); // fuel axis: 90 * 2/3 = 60
+    poke(s.rom, 0x7460, 33); // ttpmin: 22
     const auto ttpmaxBefore =
         std::vector<std::uint8_t>(s.rom.range(0x7470, 6).begin(), s.rom.range(0x7470, 6).end());
     common::StatusLines status;
-    RecordingWriteThrough link;
+    RecordingWriteThrough link(s);
     ScriptedDialogs dialogs;
 
-    const ResizeResult r = resizeInjectors(s, "555", status, link, dialogs);
+    const ResizeResult r = resizeInjectors(s, "555", status, dialogs);
 
     ASSERT_TRUE(r.done);
     EXPECT_EQ(r.kText, "2000");
@@ -69,9 +72,9 @@ TEST(InjectorResize, SmallerInjectorsClampKWithTheMessageBox)
     EditorState s = demoLikeState();
     setK(s, 0x8000);
     common::StatusLines status;
-    RecordingWriteThrough link(false);
+    RecordingWriteThrough link(s, false);
     ScriptedDialogs dialogs;
-    const ResizeResult r = resizeInjectors(s, "100", status, link, dialogs);
+    const ResizeResult r = resizeInjectors(s, "100", status, dialogs);
     ASSERT_TRUE(r.done);
     EXPECT_EQ(kOf(s), 0xFFFFu);
     EXPECT_EQ(r.kText, "FFFF");
@@ -86,11 +89,11 @@ TEST(InjectorResize, SmallerInjectorsClampKWithTheMessageBox)
 TEST(InjectorResize, NullTimeSuggestionRoundsHalvesToEven)
 {
     EditorState s = demoLikeState();
-    s.rom.set(0x7442, 0x40);
+    poke(s.rom, 0x7442, 0x40);
     common::StatusLines status;
-    RecordingWriteThrough link(false);
+    RecordingWriteThrough link(s, false);
     ScriptedDialogs dialogs;
-    ASSERT_TRUE(resizeInjectors(s, "550", status, link, dialogs).done);
+    ASSERT_TRUE(resizeInjectors(s, "550", status, dialogs).done);
     EXPECT_EQ(status.lines[3], "Recommend trying NULL value of 4A"); // d = 21, h = 10.5 -> 10
     EXPECT_EQ(s.rom.at(0x7442), 0x40);                               // the suggestion changes nothing
 }
@@ -100,11 +103,11 @@ TEST(InjectorResize, AbsentPulseTablesAreLeftAloneButCapitalHexIsAnAddress)
     EditorState s = demoLikeState();
     s.def.ttpmin = "&hffff";
     s.def.ttpmax = "&hffff";
-    const RomBuffer before = s.rom;
+    const RomBuffer before = s.rom.buffer();
     common::StatusLines status;
-    RecordingWriteThrough link;
+    RecordingWriteThrough link(s);
     ScriptedDialogs dialogs;
-    ASSERT_TRUE(resizeInjectors(s, "555", status, link, dialogs).done);
+    ASSERT_TRUE(resizeInjectors(s, "555", status, dialogs).done);
     ASSERT_EQ(link.writes.size(), 3u);
     EXPECT_EQ(link.writes[1].address, 0x7410u);
     EXPECT_EQ(link.writes[2].address, 0x7430u);
@@ -114,10 +117,10 @@ TEST(InjectorResize, AbsentPulseTablesAreLeftAloneButCapitalHexIsAnAddress)
     // "&HFFFF" is not the absence mark: it names 0xFFFF, outside a 32K ROM, and the resize refuses.
     EditorState t = demoLikeState();
     t.def.ttpmin = "&HFFFF";
-    const RomBuffer tBefore = t.rom;
+    const RomBuffer tBefore = t.rom.buffer();
     common::StatusLines tStatus;
-    RecordingWriteThrough tLink;
-    EXPECT_FALSE(resizeInjectors(t, "555", tStatus, tLink, dialogs).done);
+    RecordingWriteThrough tLink(t);
+    EXPECT_FALSE(resizeInjectors(t, "555", tStatus, dialogs).done);
     EXPECT_EQ(t.rom.bytes(), tBefore.bytes());
     ASSERT_EQ(tStatus.lines.size(), 1u);
     EXPECT_NE(tStatus.lines[0].find("ttpmin"), std::string::npos);
@@ -127,11 +130,11 @@ TEST(InjectorResize, SizesThatAreNotPositiveNumbersAreRefusedWithoutChange)
 {
     for (const std::string text : {"", "abc", "0", "-5", " ", "1e-320"}) {
         EditorState s = demoLikeState();
-        const RomBuffer before = s.rom;
+        const RomBuffer before = s.rom.buffer();
         common::StatusLines status;
-        RecordingWriteThrough link;
+        RecordingWriteThrough link(s);
         ScriptedDialogs dialogs;
-        EXPECT_FALSE(resizeInjectors(s, text, status, link, dialogs).done) << text;
+        EXPECT_FALSE(resizeInjectors(s, text, status, dialogs).done) << text;
         EXPECT_EQ(s.rom.bytes(), before.bytes()) << text;
         EXPECT_EQ(s.def.injectorsize, 370);
         ASSERT_EQ(status.lines.size(), 1u);
@@ -144,15 +147,15 @@ TEST(InjectorResize, RescaledBytesAbove255AreClampedWithOneLineATable)
 {
     EditorState s = demoLikeState();
     for (std::uint32_t i = 0; i < 16; ++i)
-        s.rom.set(0x7460 + i, i < 3 ? 200 : 10); // three bytes of ttpmin overflow at r = 2
+        poke(s.rom, 0x7460 + i, i < 3 ? 200 : 10); // three bytes of ttpmin overflow at r = 2
     for (std::uint32_t i = 0; i < 16; ++i) {
-        s.rom.set(0x7410 + i, 20);
-        s.rom.set(0x7430 + i, 20);
+        poke(s.rom, 0x7410 + i, 20);
+        poke(s.rom, 0x7430 + i, 20);
     }
     common::StatusLines status;
-    RecordingWriteThrough link(false);
+    RecordingWriteThrough link(s, false);
     ScriptedDialogs dialogs;
-    ASSERT_TRUE(resizeInjectors(s, "185", status, link, dialogs).done);
+    ASSERT_TRUE(resizeInjectors(s, "185", status, dialogs).done);
     EXPECT_EQ(s.rom.at(0x7460), 255);
     EXPECT_EQ(s.rom.at(0x7463), 20);
     int clampLines = 0;
@@ -168,13 +171,13 @@ TEST(InjectorResize, AddressOutsideTheRomRefusesAndShowsDash)
 {
     EditorState s = demoLikeState();
     s.def.kval = "&h7fff"; // the low byte would lie past the end
-    const RomBuffer before = s.rom;
+    const RomBuffer before = s.rom.buffer();
     common::StatusLines status;
-    RecordingWriteThrough link;
+    RecordingWriteThrough link(s);
     ScriptedDialogs dialogs;
-    EXPECT_FALSE(resizeInjectors(s, "555", status, link, dialogs).done);
-    EXPECT_FALSE(trimInjectors(s, "8000", "10", status, link));
-    EXPECT_FALSE(trimInjectors(s, injectorEntryTexts(s).k, "10", status, link)); // the field shows "-"
+    EXPECT_FALSE(resizeInjectors(s, "555", status, dialogs).done);
+    EXPECT_FALSE(trimInjectors(s, "8000", "10", status));
+    EXPECT_FALSE(trimInjectors(s, injectorEntryTexts(s).k, "10", status)); // the field shows "-"
     EXPECT_EQ(s.rom.bytes(), before.bytes());
     ASSERT_EQ(status.lines.size(), 3u);
     EXPECT_NE(status.lines[2].find("\"kval\" address &h7fff"), std::string::npos) << status.lines[2];
@@ -186,8 +189,8 @@ TEST(InjectorTrim, WritesKHighByteFirstAndTheNullTime)
 {
     EditorState s = demoLikeState();
     common::StatusLines status;
-    RecordingWriteThrough link;
-    ASSERT_TRUE(trimInjectors(s, "8000", "3c", status, link));
+    RecordingWriteThrough link(s);
+    ASSERT_TRUE(trimInjectors(s, "8000", "3c", status));
     EXPECT_EQ(s.rom.at(0x7440), 0x80);
     EXPECT_EQ(s.rom.at(0x7441), 0x00);
     EXPECT_EQ(s.rom.at(0x7442), 0x3C);
@@ -196,7 +199,7 @@ TEST(InjectorTrim, WritesKHighByteFirstAndTheNullTime)
     EXPECT_EQ(link.writes[0], (RecordedWrite{0x7440, {0x80, 0x00}}));
     EXPECT_EQ(link.writes[1], (RecordedWrite{0x7442, {0x3C}}));
 
-    ASSERT_TRUE(trimInjectors(s, "FFFF", "00", status, link));
+    ASSERT_TRUE(trimInjectors(s, "FFFF", "00", status));
     EXPECT_EQ(s.rom.at(0x7440), 0xFF);
     EXPECT_EQ(s.rom.at(0x7441), 0xFF);
     EXPECT_EQ(injectorEntryTexts(s).k, "FFFF");
@@ -209,10 +212,10 @@ TEST(InjectorTrim, TextsThatAreNotHexOrOutOfRangeAreRefused)
                                                          {"8000", "100"}, {"8000", "x"}, {"8000", ""}};
     for (const auto& [k, n] : cases) {
         EditorState s = demoLikeState();
-        const RomBuffer before = s.rom;
+        const RomBuffer before = s.rom.buffer();
         common::StatusLines status;
-        RecordingWriteThrough link;
-        EXPECT_FALSE(trimInjectors(s, k, n, status, link)) << k << " " << n;
+        RecordingWriteThrough link(s);
+        EXPECT_FALSE(trimInjectors(s, k, n, status)) << k << " " << n;
         EXPECT_EQ(s.rom.bytes(), before.bytes());
         ASSERT_EQ(status.lines.size(), 1u);
         EXPECT_EQ(status.lines[0].rfind("Injector trim refused: ", 0), 0u);

@@ -1,8 +1,11 @@
 #include "vantrell/tools/Limiters.h"
+#include "vantrell/document/tests/DocumentTestSupport.h"
 
 #include "ToolTestSupport.h"
 
 #include <gtest/gtest.h>
+
+using vantrell::testing::poke;
 
 using namespace vantrell;
 using namespace vantrell::testing;
@@ -22,7 +25,7 @@ const LimiterGrid& grid(const std::vector<LimiterGrid>& grids, const std::string
 TEST(LimiterGrids, ShownByAddressTextWithCellsAndLayout)
 {
     EditorState s = demoLikeState();
-    s.rom.set(0x7480, 7);
+    poke(s.rom, 0x7480, 7);
     s.def.ttpmax = "&hffff";
     s.def.ttpmin = "&HFFFF"; // not the absence mark: an address outside the ROM
     const auto grids = limiterGrids(s);
@@ -49,9 +52,9 @@ TEST(LimiterGrids, ShownByAddressTextWithCellsAndLayout)
 TEST(LimiterGrids, LimitCellsShowScaledValuesWithTheSignBlank)
 {
     EditorState s = demoLikeState(); // revsize 2, revtimes 12.5, speedtimes 2
-    s.rom.set(0x7450, 0x02);
-    s.rom.set(0x7451, 0x58); // 600 x 12.5 = 7500
-    s.rom.set(0x7458, 90);
+    poke(s.rom, 0x7450, 0x02);
+    poke(s.rom, 0x7451, 0x58); // 600 x 12.5 = 7500
+    poke(s.rom, 0x7458, 90);
     const auto grids = limiterGrids(s);
     EXPECT_EQ(grid(grids, "rev_limiter_entry").cells[0], " 7500");
     EXPECT_EQ(grid(grids, "rev_limiter_entry").x, 720);
@@ -67,8 +70,8 @@ TEST(RevLimitEdit, TwoByteLimitGoesToEveryPresentPlace)
     s.def.revtimes = 1;
     s.def.rev3 = "&hffff";
     common::StatusLines status;
-    RecordingWriteThrough link;
-    EXPECT_EQ(editRevLimit(s, " 7000", LimiterKey::Other, false, status, link), " 7000");
+    RecordingWriteThrough link(s);
+    EXPECT_EQ(editRevLimit(s, " 7000", LimiterKey::Other, false, status), " 7000");
     for (std::uint32_t a : {0x7450u, 0x7452u, 0x7456u}) {
         EXPECT_EQ(s.rom.at(a), 0x1B);
         EXPECT_EQ(s.rom.at(a + 1), 0x58);
@@ -84,11 +87,11 @@ TEST(RevLimitEdit, StepsAndClampAt12000)
 {
     EditorState s = demoLikeState();
     common::StatusLines status;
-    RecordingWriteThrough link(false);
-    EXPECT_EQ(editRevLimit(s, " 11500", LimiterKey::Plus, true, status, link), " 12000");
-    EXPECT_EQ(editRevLimit(s, " 7000", LimiterKey::Plus, false, status, link), " 7050");
-    EXPECT_EQ(editRevLimit(s, " 30", LimiterKey::Minus, false, status, link), " 0");
-    EXPECT_EQ(editRevLimit(s, " 900", LimiterKey::Minus, true, status, link), " 0");
+    RecordingWriteThrough link(s, false);
+    EXPECT_EQ(editRevLimit(s, " 11500", LimiterKey::Plus, true, status), " 12000");
+    EXPECT_EQ(editRevLimit(s, " 7000", LimiterKey::Plus, false, status), " 7050");
+    EXPECT_EQ(editRevLimit(s, " 30", LimiterKey::Minus, false, status), " 0");
+    EXPECT_EQ(editRevLimit(s, " 900", LimiterKey::Minus, true, status), " 0");
     EXPECT_TRUE(link.writes.empty());
     EXPECT_EQ(s.rom.at(0x7450), 0); // 0 at every place
 }
@@ -112,32 +115,32 @@ TEST(RevLimitEdit, ValuesBeyondTheStoredWidthOrTheInt16RangeAreClamped)
         EditorState s = demoLikeState();
         s.def.revsize = 1;
         common::StatusLines status;
-        RecordingWriteThrough link;
-        EXPECT_EQ(editRevLimit(s, c.typed, LimiterKey::Other, false, status, link), c.shown) << c.typed;
+        RecordingWriteThrough link(s);
+        EXPECT_EQ(editRevLimit(s, c.typed, LimiterKey::Other, false, status), c.shown) << c.typed;
         EXPECT_EQ(s.rom.at(0x7450), 255) << c.typed;
         EXPECT_EQ(status.lines, c.line ? std::vector<std::string>{c.line} : std::vector<std::string>{})
             << c.typed;
     }
     common::StatusLines status;
-    RecordingWriteThrough link;
 
     // A two-byte limit above 32767 rpm shows as read and is clamped only when edited.
     EditorState t = demoLikeState();
+    RecordingWriteThrough link(t);
     t.def.revtimes = 1;
-    t.rom.set(0x7450, 0x9C);
-    t.rom.set(0x7451, 0x40);
+    poke(t.rom, 0x7450, 0x9C);
+    poke(t.rom, 0x7451, 0x40);
     EXPECT_EQ(grid(limiterGrids(t), "rev_limiter_entry").cells[0], " 40000");
-    EXPECT_EQ(editRevLimit(t, " 40000", LimiterKey::Minus, false, status, link), " 12000");
+    EXPECT_EQ(editRevLimit(t, " 40000", LimiterKey::Minus, false, status), " 12000");
 }
 
 TEST(RevLimitEdit, PlaceOutsideTheRomRefusesWithoutChange)
 {
     EditorState s = demoLikeState();
     s.def.rev4 = "&h7fff"; // two bytes would reach past the end
-    const RomBuffer before = s.rom;
+    const RomBuffer before = s.rom.buffer();
     common::StatusLines status;
-    RecordingWriteThrough link;
-    EXPECT_EQ(editRevLimit(s, " 7000", LimiterKey::Plus, false, status, link), " 7000");
+    RecordingWriteThrough link(s);
+    EXPECT_EQ(editRevLimit(s, " 7000", LimiterKey::Plus, false, status), " 7000");
     EXPECT_EQ(s.rom.bytes(), before.bytes());
     ASSERT_EQ(status.lines.size(), 1u);
     EXPECT_NE(status.lines[0].find("rev4"), std::string::npos);
@@ -148,13 +151,13 @@ TEST(SpeedLimitEdit, MinusStepsDownToZeroAndStaysThere)
 {
     EditorState s = demoLikeState(); // speedtimes 2
     common::StatusLines status;
-    RecordingWriteThrough link;
+    RecordingWriteThrough link(s);
     std::string text = " 30";
     for (const char* expected : {" 20", " 10", " 0", " 0"}) {
-        text = editSpeedLimit(s, text, LimiterKey::Minus, false, status, link);
+        text = editSpeedLimit(s, text, LimiterKey::Minus, false, status);
         EXPECT_EQ(text, expected);
     }
-    EXPECT_EQ(editSpeedLimit(s, " 350", LimiterKey::Plus, true, status, link), " 400");
+    EXPECT_EQ(editSpeedLimit(s, " 350", LimiterKey::Plus, true, status), " 400");
     for (std::uint32_t a = 0x7458; a < 0x745C; ++a)
         EXPECT_EQ(s.rom.at(a), 200);
     EXPECT_EQ(link.writes.size(), 5u * 4);
@@ -167,10 +170,10 @@ TEST(SpeedLimitEdit, AnotherKeyRewritesTheValueAndTheByteWidthClamps)
     EditorState s = demoLikeState();
     s.def.speedtimes = 1;
     common::StatusLines status;
-    RecordingWriteThrough link;
-    EXPECT_EQ(editSpeedLimit(s, " 180", LimiterKey::Other, false, status, link), " 180");
+    RecordingWriteThrough link(s);
+    EXPECT_EQ(editSpeedLimit(s, " 180", LimiterKey::Other, false, status), " 180");
     EXPECT_EQ(link.writes.size(), 4u);
-    EXPECT_EQ(editSpeedLimit(s, " 300", LimiterKey::Other, false, status, link), " 255");
+    EXPECT_EQ(editSpeedLimit(s, " 300", LimiterKey::Other, false, status), " 255");
     EXPECT_EQ(s.rom.at(0x7459), 255);
     EXPECT_EQ(status.lines.size(), 1u);
 }

@@ -1,4 +1,5 @@
 #include "vantrell/tools/MapOperations.h"
+#include "vantrell/document/tests/DocumentTestSupport.h"
 
 #include "ToolTestSupport.h"
 
@@ -6,6 +7,8 @@
 
 #include <filesystem>
 #include <fstream>
+
+using vantrell::testing::poke;
 
 using namespace vantrell;
 using namespace vantrell::testing;
@@ -36,7 +39,7 @@ class MapFiles : public ::testing::Test
     fs::path root;
     EditorState state;
     common::StatusLines status;
-    RecordingWriteThrough link{false};
+    RecordingWriteThrough link{state, false};
     ScriptedDialogs dialogs;
 };
 
@@ -48,8 +51,8 @@ TEST_F(MapFiles, SaveThenLoadIntoTheSameMapLeavesTheRomUnchanged)
     ASSERT_TRUE(saveMapFile(state, dialogs, status, MapKey::IgnLow));
     EXPECT_EQ(fs::file_size(dialogs.nextPath), 288u);
     EXPECT_EQ(dialogs.asked[0], "save|Save Map Data File|Map Data|*.map|*.map|" + state.folders.maps);
-    const RomBuffer before = state.rom;
-    ASSERT_TRUE(loadMapFile(state, dialogs, status, link, MapKey::IgnLow));
+    const RomBuffer before = state.rom.buffer();
+    ASSERT_TRUE(loadMapFile(state, dialogs, status, MapKey::IgnLow));
     EXPECT_EQ(dialogs.asked[1], "open|Load Map Data File|Map Data|*.map|*.map|" + state.folders.maps);
     EXPECT_EQ(state.rom.bytes(), before.bytes());
     EXPECT_TRUE(status.lines.empty());
@@ -68,7 +71,7 @@ TEST_F(MapFiles, AFuelMapFileLoadsIntoAnIgnitionMapWithItsAxes)
     dialogs.nextPath = (root / "maps" / "fuel.map").string();
     ASSERT_TRUE(saveMapFile(state, dialogs, status, MapKey::FuelHigh));
     link.online = true;
-    ASSERT_TRUE(loadMapFile(state, dialogs, status, link, MapKey::IgnHigh));
+    ASSERT_TRUE(loadMapFile(state, dialogs, status, MapKey::IgnHigh));
     for (std::uint32_t i = 0; i < 256; ++i)
         ASSERT_EQ(state.rom.at(0x7200 + i), state.rom.at(0x7000 + i));
     for (std::uint32_t i = 0; i < 16; ++i) {
@@ -90,21 +93,21 @@ TEST_F(MapFiles, ShortFilesAreRefusedAndLongFilesReadFor288Bytes)
 {
     writeFile("short.map", 100, 5);
     dialogs.nextPath = (root / "maps" / "short.map").string();
-    const RomBuffer before = state.rom;
-    EXPECT_FALSE(loadMapFile(state, dialogs, status, link, MapKey::FuelLow));
+    const RomBuffer before = state.rom.buffer();
+    EXPECT_FALSE(loadMapFile(state, dialogs, status, MapKey::FuelLow));
     EXPECT_EQ(state.rom.bytes(), before.bytes());
     ASSERT_EQ(status.lines.size(), 1u);
     EXPECT_EQ(status.lines[0], "Map file short.map not loaded: it holds 100 bytes, a map file holds 288");
 
     writeFile("long.map", 300, 5);
     dialogs.nextPath = (root / "maps" / "long.map").string();
-    EXPECT_TRUE(loadMapFile(state, dialogs, status, link, MapKey::FuelLow));
+    EXPECT_TRUE(loadMapFile(state, dialogs, status, MapKey::FuelLow));
     EXPECT_EQ(status.lines.back(), "Map file long.map holds 300 bytes: only its first 288 were loaded");
     EXPECT_EQ(state.rom.at(0x7100), 5);
     EXPECT_EQ(state.rom.at(0x741F), static_cast<std::uint8_t>(5 + 287)); // last load axis byte
 
     dialogs.nextPath = (root / "maps" / "absent.map").string();
-    EXPECT_FALSE(loadMapFile(state, dialogs, status, link, MapKey::FuelLow));
+    EXPECT_FALSE(loadMapFile(state, dialogs, status, MapKey::FuelLow));
     EXPECT_NE(status.lines.back().find("cannot be read"), std::string::npos);
 }
 
@@ -112,7 +115,7 @@ TEST_F(MapFiles, CancelledDialogsSaySo)
 {
     dialogs.nextPath = "";
     EXPECT_FALSE(saveMapFile(state, dialogs, status, MapKey::FuelHigh));
-    EXPECT_FALSE(loadMapFile(state, dialogs, status, link, MapKey::FuelHigh));
+    EXPECT_FALSE(loadMapFile(state, dialogs, status, MapKey::FuelHigh));
     EXPECT_EQ(status.lines, (std::vector<std::string>{"Save Canceled", "Load Canceled"}));
 }
 
@@ -123,8 +126,8 @@ const std::vector<std::string> kWarnings = {map_messages::kWarning1, map_message
 
 void setRowEnd(EditorState& s, std::uint32_t map, int row, std::uint8_t a, std::uint8_t b)
 {
-    s.rom.set(map + 16u * row + 14, a);
-    s.rom.set(map + 16u * row + 15, b);
+    poke(s.rom, map + 16u * row + 14, a);
+    poke(s.rom, map + 16u * row + 15, b);
 }
 
 } // namespace
@@ -135,10 +138,10 @@ TEST(MapShunt, FuelRowsMoveLeftAndExtrapolateWithFuelchange)
     setRowEnd(s, 0x7000, 0, 0x60, 0x64);
     setRowEnd(s, 0x7000, 1, 0x50, 0xFA);
     setRowEnd(s, 0x7100, 15, 0x10, 0x20);
-    s.rom.set(0x7410 + 14, 0xF0);
-    s.rom.set(0x7410 + 15, 0xFA);
+    poke(s.rom, 0x7410 + 14, 0xF0);
+    poke(s.rom, 0x7410 + 15, 0xFA);
     const std::uint8_t firstCellBefore = s.rom.at(0x7001);
-    const RomBuffer before = s.rom;
+    const RomBuffer before = s.rom.buffer();
     common::StatusLines status;
     ScriptedDialogs dialogs;
     s.currentMap = MapKey::FuelHigh;
@@ -164,7 +167,7 @@ TEST(MapShunt, IgnitionRowsSubtractIgnchangeAndTheAxisGains25)
     EditorState s = demoLikeState(); // ignchange 3
     setRowEnd(s, 0x7200, 3, 0x05, 0x02);
     setRowEnd(s, 0x7300, 0, 0x09, 0x40);
-    s.rom.set(0x7430 + 15, 0xF0);
+    poke(s.rom, 0x7430 + 15, 0xF0);
     common::StatusLines status;
     ScriptedDialogs dialogs;
     s.currentMap = MapKey::IgnHigh;
@@ -181,7 +184,7 @@ TEST(MapShunt, KnockMapsAreRefusedWithABeepAndAllWarnings)
     for (MapKey key : {MapKey::FuelLow, MapKey::IgnLow}) {
         EditorState s = demoLikeState();
         s.currentMap = key;
-        const RomBuffer before = s.rom;
+        const RomBuffer before = s.rom.buffer();
         common::StatusLines status;
         ScriptedDialogs dialogs;
         EXPECT_FALSE(shuntMap(s, dialogs, status));

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include <algorithm>
 #include <cmath>
 
@@ -29,8 +31,7 @@ TEST(MapViewKeys, ZoomStepsAndBounds)
 TEST(MapViewKeys, AnglesAreNormalisedOnceADrawing)
 {
     MapViewModel view;
-    RomBuffer rom;
-    rom.reset(256);
+    const RomBuffer rom(std::vector<std::uint8_t>(256));
     view.spin = 350;
     view.viewKey(ViewKey::Left, false);
     view.draw(rom, 0, MapKind::Fuel, 1000);
@@ -86,11 +87,11 @@ TEST(MapViewProjection, UsesTheViewsPiAndCentresOnTheWidth)
 TEST(MapViewDrawing, MeshAndDotsWithTheSelectedBlockWhite)
 {
     MapViewModel view;
-    RomBuffer rom;
-    rom.reset(512);
+    std::vector<std::uint8_t> bytes(512);
     for (int i = 0; i < 256; ++i)
-        rom.set(256 + i, static_cast<std::uint8_t>(i % 100));
-    rom.set(256 + 16 * 5 + 6, 200);  // a flagged cell inside the block still turns white
+        bytes[256 + i] = static_cast<std::uint8_t>(i % 100);
+    bytes[256 + 16 * 5 + 6] = 200; // a flagged cell inside the block still turns white
+    const RomBuffer rom(bytes);
     view.setSelection({5, 6, 7, 9}); // grid rows 5..7, columns 6..9
     const ViewDrawing d = view.draw(rom, 256, MapKind::Fuel, 50000);
     EXPECT_EQ(d.lines.size(), 15u * 15 * 4);
@@ -118,11 +119,11 @@ TEST(MapViewDrawing, TheChosenUnitKeepsEveryFigureInsideAtEveryZoom)
     const double widthPx = 354, heightPx = 300;
     const double s = MapViewModel::unitsPerPixel(widthPx, heightPx);
     const double width = widthPx * s, height = heightPx * s;
-    RomBuffer rom;
-    rom.reset(256);
     for (std::uint8_t fill : {std::uint8_t(127), std::uint8_t(128), std::uint8_t(0)}) {
+        std::vector<std::uint8_t> bytes(256);
         for (std::size_t i = 0; i < 256; ++i)
-            rom.set(i, static_cast<std::uint8_t>(i % 2 ? fill : 192));
+            bytes[i] = static_cast<std::uint8_t>(i % 2 ? fill : 192);
+        const RomBuffer rom(bytes);
         for (double zoom : {0.1, 2.5, 4.0})
             for (int spin = 0; spin < 360; spin += 15)
                 for (int tilt = 0; tilt < 360; tilt += 15) {
@@ -144,10 +145,10 @@ TEST(MapViewDrawing, TheUnitGrownToTheFigureKeepsItInsideWhenZoomingIn)
 {
     const double widthPx = 300, heightPx = 300;
     const double startUnit = MapViewModel::unitsPerPixel(widthPx, heightPx, 2.5);
-    RomBuffer rom;
-    rom.reset(256);
+    std::vector<std::uint8_t> bytes(256);
     for (std::size_t i = 0; i < 256; ++i)
-        rom.set(i, static_cast<std::uint8_t>((i * 37) % 256)); // high and low cells, flags included
+        bytes[i] = static_cast<std::uint8_t>((i * 37) % 256); // high and low cells, flags included
+    const RomBuffer rom(bytes);
     MapViewModel view;
     int grown = 0;
     for (int presses = 0; presses < 40; ++presses) {

@@ -8,6 +8,7 @@
 
 #include "ToolTestSupport.h"
 #include "vantrell/rom/RomFile.h"
+#include "testsupport/WidgetLookup.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -25,6 +26,7 @@
 
 using namespace vantrell;
 using namespace vantrell::testing;
+using testsupport::child;
 
 namespace {
 
@@ -46,16 +48,9 @@ class ToolPages : public ::testing::Test
             w->grab().save(QString::fromLocal8Bit(dir) + "/" + name + ".png");
     }
 
-    template <typename T> T* child(QWidget* parent, const char* name)
-    {
-        T* w = parent->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
-
     EditorState state;
     common::StatusLines status;
-    RecordingWriteThrough link{false};
+    RecordingWriteThrough link{state, false};
     ScriptedDialogs dialogs;
     EditKeyReader keys;
     QWidget window;
@@ -65,7 +60,7 @@ class ToolPages : public ::testing::Test
 
 TEST_F(ToolPages, InjectorPageShowsItsControlsAndResizes)
 {
-    InjectorPage page(state, status, link, dialogs, &window);
+    InjectorPage page(state, status, dialogs, &window);
     EXPECT_FALSE(page.isVisible());
     window.show();
     page.openPage();
@@ -84,8 +79,7 @@ TEST_F(ToolPages, InjectorPageShowsItsControlsAndResizes)
     EXPECT_EQ(child<QLineEdit>(&page, "null_data_entry")->text().size(), 2);
     grab(&page, "injector_page");
 
-    QSignalSpy started(&page, &InjectorPage::romEditStarted);
-    QSignalSpy finished(&page, &InjectorPage::romEditFinished);
+    StepCounter started(state), finished(state); // each command is one edit step of the document
     QTest::keyClicks(child<QLineEdit>(&page, "inj_new_injectors"), "740");
     QTest::mouseClick(child<QPushButton>(&page, "button_recalculate_injectors"), Qt::LeftButton);
     EXPECT_EQ(started.count(), 1);
@@ -106,7 +100,7 @@ TEST_F(ToolPages, InjectorPageShowsItsControlsAndResizes)
 
 TEST_F(ToolPages, AirflowMeterPageListsMetersAndOverlaysCurves)
 {
-    AirflowMeterPage page(state, status, link, dialogs, &window);
+    AirflowMeterPage page(state, status, dialogs, &window);
     page.loadMeterList();
     window.show();
     page.openPage();
@@ -137,7 +131,7 @@ TEST_F(ToolPages, AirflowMeterPageListsMetersAndOverlaysCurves)
     EXPECT_GT(yellowPixels(), twoCurves);
     grab(&page, "airflow_meter_page");
 
-    QSignalSpy finished(&page, &AirflowMeterPage::romEditFinished);
+    StepCounter finished(state);
     QTest::mouseClick(child<QPushButton>(&page, "afmupload"), Qt::LeftButton);
     EXPECT_EQ(finished.count(), 1);
     EXPECT_EQ(status.lines.back(),
@@ -151,7 +145,7 @@ TEST_F(ToolPages, AirflowMeterPageListsMetersAndOverlaysCurves)
 
 TEST_F(ToolPages, LimiterPageLaysOutGridsInTwipsAndStepsLimitsOnKeyRelease)
 {
-    LimiterPage page(state, status, link, dialogs, keys, &window);
+    LimiterPage page(state, status, dialogs, keys, &window);
     window.show();
     page.openPage();
     EXPECT_EQ(page.title(), "Misc Limiters");
@@ -169,7 +163,7 @@ TEST_F(ToolPages, LimiterPageLaysOutGridsInTwipsAndStepsLimitsOnKeyRelease)
     grab(&page, "limiter_page");
 
     rev->item(0, 1)->setText(" 7000");
-    QSignalSpy finished(&page, &LimiterPage::romEditFinished);
+    StepCounter finished(state);
     QTest::keyRelease(rev, Qt::Key_Equal);
     EXPECT_EQ(rev->item(0, 1)->text(), " 7050");
     QTest::keyRelease(rev, Qt::Key_Plus, Qt::ShiftModifier); // Shift and the =/+ key
@@ -195,7 +189,7 @@ TEST_F(ToolPages, LimiterPageHidesAbsentGrids)
 {
     state.def.aflimit = "&hffff";
     state.def.speed1 = "&hffff";
-    LimiterPage page(state, status, link, dialogs, keys, &window);
+    LimiterPage page(state, status, dialogs, keys, &window);
     window.show();
     page.openPage();
     EXPECT_FALSE(child<QTableWidget>(&page, "boostlimit")->isVisible());
@@ -272,7 +266,7 @@ TEST_F(ToolPages, MapViewTurnsExactlyTheSelectedDotsWhite)
 TEST_F(ToolPages, LimitCellsStepWithThePlusKeyOfAGermanKeyboardAndNotWithShiftAndZero)
 {
     keys.useKeyboardMap(KeyboardMap::fromNames("de"));
-    LimiterPage page(state, status, link, dialogs, keys, &window);
+    LimiterPage page(state, status, dialogs, keys, &window);
     window.show();
     page.openPage();
     auto* rev = child<QTableWidget>(&page, "rev_limiter_entry");

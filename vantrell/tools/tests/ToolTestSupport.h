@@ -2,6 +2,7 @@
 // records what it is handed, and dialogs that answer from a script.
 #pragma once
 
+#include "vantrell/link/StepWriteThrough.h"
 #include "vantrell/shell/EditorSeams.h"
 #include "vantrell/shell/EditorState.h"
 
@@ -59,10 +60,11 @@ inline EditorState demoLikeState()
     d.vqmap = "&h7500";
     d.vqsize = "128";
     s.definitionUsable = true;
-    s.rom.reset(32768);
     // Something in every byte, so that a write of the wrong byte shows.
-    for (std::size_t i = 0; i < s.rom.size(); ++i)
-        s.rom.bytes()[i] = static_cast<std::uint8_t>((i * 7 + 3) % 251);
+    std::vector<std::uint8_t> image(32768);
+    for (std::size_t i = 0; i < image.size(); ++i)
+        image[i] = static_cast<std::uint8_t>((i * 7 + 3) % 251);
+    s.rom.loadImage(std::move(image));
     return s;
 }
 
@@ -73,10 +75,20 @@ struct RecordedWrite
     bool operator==(const RecordedWrite&) const = default;
 };
 
+// Hears every edit step of the state's document through the editor's own write-through, and records
+// what would go to the boards.
 class RecordingWriteThrough : public WriteThrough
 {
   public:
-    explicit RecordingWriteThrough(bool online = true) : online(online) {}
+    explicit RecordingWriteThrough(EditorState& state, bool online = true)
+        : online(online), state_(state), sender_(*this)
+    {
+        state_.rom.addListener(&sender_);
+    }
+    ~RecordingWriteThrough() override { state_.rom.removeListener(&sender_); }
+    RecordingWriteThrough(const RecordingWriteThrough&) = delete;
+    RecordingWriteThrough& operator=(const RecordingWriteThrough&) = delete;
+
     bool isOnline() const override { return online; }
     void writeThrough(std::uint32_t romAddress, std::span<const std::uint8_t> bytes) override
     {
@@ -84,6 +96,27 @@ class RecordingWriteThrough : public WriteThrough
     }
     bool online;
     std::vector<RecordedWrite> writes;
+
+  private:
+    EditorState& state_;
+    StepWriteThrough sender_;
+};
+
+// Counts the edit steps the state's document applies.
+class StepCounter : public DocumentListener
+{
+  public:
+    explicit StepCounter(EditorState& state) : state_(state) { state_.rom.addListener(this); }
+    ~StepCounter() override { state_.rom.removeListener(this); }
+    StepCounter(const StepCounter&) = delete;
+    StepCounter& operator=(const StepCounter&) = delete;
+    void stepApplied(const EditStep&) override { ++steps; }
+    void documentLoaded(DocumentLoad) override {}
+    int count() const { return steps; }
+    int steps = 0;
+
+  private:
+    EditorState& state_;
 };
 
 class ScriptedDialogs : public Dialogs

@@ -69,9 +69,11 @@ class ToolsOnline : public ::testing::Test
         ASSERT_TRUE(link.upload(state.rom.bytes()).complete);
         ASSERT_TRUE(board->frames()); // forget the scan's and the upload's frames
         status.lines.clear();
+        state.rom.addListener(&sender);
     }
     void TearDown() override
     {
+        state.rom.removeListener(&sender);
         link.goOffline();
         if (board)
             board->quit();
@@ -109,6 +111,8 @@ class ToolsOnline : public ::testing::Test
     emulink::QtSerialPort port;
     emulink::EmulatorLink link{port, clock, status};
     LinkWriteThrough seam{link};
+    // The editor's own listener: every edit step of the document goes through the seam.
+    StepWriteThrough sender{seam};
 };
 
 void expectWrites(const std::vector<ShortWrite>& got, const std::vector<ShortWrite>& want)
@@ -124,14 +128,14 @@ void expectWrites(const std::vector<ShortWrite>& got, const std::vector<ShortWri
 
 TEST_F(ToolsOnline, ResizeWritesKPulseTablesAndAxesInOrder)
 {
-    ASSERT_TRUE(resizeInjectors(state, "555", status, seam, dialogs).done);
+    ASSERT_TRUE(resizeInjectors(state, "555", status, dialogs).done);
     expectWrites(shortWrites(), {{0x7440, 2}, {0x7460, 16}, {0x7470, 16}, {0x7410, 16}, {0x7430, 16}});
     expectBoardEqualsRom();
 }
 
 TEST_F(ToolsOnline, TrimWritesKThenTheNullTime)
 {
-    ASSERT_TRUE(trimInjectors(state, "8000", "2A", status, seam));
+    ASSERT_TRUE(trimInjectors(state, "8000", "2A", status));
     expectWrites(shortWrites(), {{0x7440, 2}, {0x7442, 1}});
     expectBoardEqualsRom();
 }
@@ -141,7 +145,7 @@ TEST_F(ToolsOnline, AfmCommitWritesVqMapKAndAfLimitInOrder)
     AirflowMeterSwap swap;
     swap.loadMeterList(state, status);
     ASSERT_TRUE(swap.chooseMeter(state, 7, status));
-    ASSERT_TRUE(swap.commit(state, status, seam, dialogs));
+    ASSERT_TRUE(swap.commit(state, status, dialogs));
     expectWrites(shortWrites(), {{0x7500, 128}, {0x7440, 2}, {0x7480, 16}});
     expectBoardEqualsRom();
 }
@@ -155,7 +159,7 @@ TEST_F(ToolsOnline, LoadedMapFileReachesTheBoardInFourWrites)
             out.put(static_cast<char>(i * 3));
     }
     dialogs.nextPath = path.string();
-    ASSERT_TRUE(loadMapFile(state, dialogs, status, seam, MapKey::IgnHigh));
+    ASSERT_TRUE(loadMapFile(state, dialogs, status, MapKey::IgnHigh));
     std::filesystem::remove(path);
     expectWrites(shortWrites(), {{0x7200, 128}, {0x7280, 128}, {0x7420, 16}, {0x7430, 16}});
     expectBoardEqualsRom();
@@ -163,7 +167,7 @@ TEST_F(ToolsOnline, LoadedMapFileReachesTheBoardInFourWrites)
 
 TEST_F(ToolsOnline, RevLimitEditReachesEveryPlace)
 {
-    EXPECT_EQ(editRevLimit(state, " 7000", LimiterKey::Plus, false, status, seam), " 7050");
+    EXPECT_EQ(editRevLimit(state, " 7000", LimiterKey::Plus, false, status), " 7050");
     expectWrites(shortWrites(), {{0x7450, 2}, {0x7452, 2}, {0x7454, 2}, {0x7456, 2}});
     expectBoardEqualsRom();
 }
