@@ -22,28 +22,28 @@ FindMapsDialog::FindMapsDialog(const std::vector<MapCandidate>& candidates, QWid
                              this);
     layout->addWidget(intro);
 
-    m_list = new QListWidget(this);
-    m_list->setObjectName(QStringLiteral("candidateList"));
+    list_ = new QListWidget(this);
+    list_->setObjectName(QStringLiteral("candidateList"));
     // The address, size and score columns line up only in a font of one glyph width.
-    m_list->setFont(fixedPitchFont(0));
+    list_->setFont(fixedPitchFont(0));
     for (const auto& candidate : candidates)
-        m_list->addItem(candidateText(candidate));
-    if (m_list->count() > 0)
-        m_list->setCurrentRow(0);
-    m_list->setMinimumSize(300, 320);
-    layout->addWidget(m_list);
+        list_->addItem(candidateText(candidate));
+    if (list_->count() > 0)
+        list_->setCurrentRow(0);
+    list_->setMinimumSize(300, 320);
+    layout->addWidget(list_);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Go to"));
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(m_list, &QListWidget::itemActivated, this, &QDialog::accept);
+    connect(list_, &QListWidget::itemActivated, this, &QDialog::accept);
 }
 
 int FindMapsDialog::chosenIndex() const
 {
-    return m_list->currentRow();
+    return list_->currentRow();
 }
 
 QString FindMapsDialog::candidateText(const MapCandidate& candidate)

@@ -25,7 +25,7 @@ class FindMapsDialog : public QDialog
     static QString candidateText(const MapCandidate& candidate);
 
   private:
-    QListWidget* m_list = nullptr;
+    QListWidget* list_ = nullptr;
 };
 
 } // namespace skerrow

@@ -181,29 +181,29 @@ bool better(const MapCandidate& a, const MapCandidate& b)
 class BestPool
 {
   public:
-    explicit BestPool(std::size_t limit) : m_limit(limit) {}
+    explicit BestPool(std::size_t limit) : limit_(limit) {}
 
     void offer(const MapCandidate& candidate)
     {
-        if (m_items.size() < m_limit) {
-            m_items.push_back(candidate);
-            std::push_heap(m_items.begin(), m_items.end(), better);
-        } else if (better(candidate, m_items.front())) {
-            std::pop_heap(m_items.begin(), m_items.end(), better);
-            m_items.back() = candidate;
-            std::push_heap(m_items.begin(), m_items.end(), better);
+        if (items_.size() < limit_) {
+            items_.push_back(candidate);
+            std::push_heap(items_.begin(), items_.end(), better);
+        } else if (better(candidate, items_.front())) {
+            std::pop_heap(items_.begin(), items_.end(), better);
+            items_.back() = candidate;
+            std::push_heap(items_.begin(), items_.end(), better);
         }
     }
 
     std::vector<MapCandidate> sorted()
     {
-        std::sort_heap(m_items.begin(), m_items.end(), better);
-        return std::move(m_items);
+        std::sort_heap(items_.begin(), items_.end(), better);
+        return std::move(items_);
     }
 
   private:
-    std::size_t m_limit;
-    std::vector<MapCandidate> m_items;
+    std::size_t limit_;
+    std::vector<MapCandidate> items_;
 };
 
 bool overlaps(const MapCandidate& a, const MapCandidate& b)

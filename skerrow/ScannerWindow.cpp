@@ -71,15 +71,15 @@ const QString conversionText = QStringLiteral(
 } // namespace
 
 ScannerWindow::ScannerWindow(std::unique_ptr<ScannerDialogs> dialogs, QWidget* parent)
-    : QMainWindow(parent), m_dialogs(std::move(dialogs))
+    : QMainWindow(parent), dialogs_(std::move(dialogs))
 {
-    if (!m_dialogs)
-        m_dialogs = std::make_unique<DefaultScannerDialogs>();
+    if (!dialogs_)
+        dialogs_ = std::make_unique<DefaultScannerDialogs>();
     setObjectName(QStringLiteral("ScannerWindow"));
     setWindowTitle(caption);
     buildMenus();
     buildControls();
-    m_pages->setCurrentWidget(m_pageAbout);
+    pages_->setCurrentWidget(pageAbout_);
 
     // A fixed client area, as the controls are placed by hand; the menu bar comes on top of it.
     centralWidget()->setFixedSize(588, 475);
@@ -111,22 +111,22 @@ void ScannerWindow::buildMenus()
     mapMenu->setObjectName(QStringLiteral("Map1"));
     auto* sizes = new QActionGroup(this);
     sizes->setExclusive(true);
-    m_size16 = mapMenu->addAction(QStringLiteral("16x16"));
-    m_size16->setObjectName(QStringLiteral("N16x161"));
-    m_size16->setCheckable(true);
-    m_size16->setChecked(true);
-    sizes->addAction(m_size16);
-    connect(m_size16, &QAction::triggered, this, &ScannerWindow::N16x161Click);
-    m_size8 = mapMenu->addAction(QStringLiteral("8x8"));
-    m_size8->setObjectName(QStringLiteral("N8x81"));
-    m_size8->setCheckable(true);
-    sizes->addAction(m_size8);
-    connect(m_size8, &QAction::triggered, this, &ScannerWindow::N8x81Click);
+    size16_ = mapMenu->addAction(QStringLiteral("16x16"));
+    size16_->setObjectName(QStringLiteral("N16x161"));
+    size16_->setCheckable(true);
+    size16_->setChecked(true);
+    sizes->addAction(size16_);
+    connect(size16_, &QAction::triggered, this, &ScannerWindow::N16x161Click);
+    size8_ = mapMenu->addAction(QStringLiteral("8x8"));
+    size8_->setObjectName(QStringLiteral("N8x81"));
+    size8_->setCheckable(true);
+    sizes->addAction(size8_);
+    connect(size8_, &QAction::triggered, this, &ScannerWindow::N8x81Click);
     mapMenu->addSeparator();
-    m_findMaps = mapMenu->addAction(QStringLiteral("Find maps"));
-    m_findMaps->setObjectName(QStringLiteral("FindMaps1"));
-    m_findMaps->setEnabled(false);
-    connect(m_findMaps, &QAction::triggered, this, &ScannerWindow::FindMaps1Click);
+    findMaps_ = mapMenu->addAction(QStringLiteral("Find maps"));
+    findMaps_->setObjectName(QStringLiteral("FindMaps1"));
+    findMaps_->setEnabled(false);
+    connect(findMaps_, &QAction::triggered, this, &ScannerWindow::FindMaps1Click);
 }
 
 void ScannerWindow::buildControls()
@@ -136,59 +136,59 @@ void ScannerWindow::buildControls()
     setCentralWidget(client);
     const QFont small = smallControlFont();
 
-    m_pages = new QTabWidget(client);
-    m_pages->setObjectName(QStringLiteral("PageControl1"));
-    m_pages->setGeometry(9, 6, 569, 425);
+    pages_ = new QTabWidget(client);
+    pages_->setObjectName(QStringLiteral("PageControl1"));
+    pages_->setGeometry(9, 6, 569, 425);
 
-    m_page3d = new QWidget;
-    m_page3d->setObjectName(QStringLiteral("TabSheet1"));
-    m_plot = new plot3d::SurfacePlot(m_page3d);
-    m_plot->setObjectName(QStringLiteral("surfacePlot"));
-    m_plot->applyScannerDefaults();
-    m_plot->setGeometry(8, 4, 545, 385);
-    m_plot->setToolTip(QStringLiteral("left mouse to rotate, right mouse button to zoom"));
-    m_pages->addTab(m_page3d, QStringLiteral("3D"));
+    page3d_ = new QWidget;
+    page3d_->setObjectName(QStringLiteral("TabSheet1"));
+    plot_ = new plot3d::SurfacePlot(page3d_);
+    plot_->setObjectName(QStringLiteral("surfacePlot"));
+    plot_->applyScannerDefaults();
+    plot_->setGeometry(8, 4, 545, 385);
+    plot_->setToolTip(QStringLiteral("left mouse to rotate, right mouse button to zoom"));
+    pages_->addTab(page3d_, QStringLiteral("3D"));
 
-    m_pageHex = new QWidget;
-    m_pageHex->setObjectName(QStringLiteral("TabSheet3"));
-    m_listing = new QListWidget(m_pageHex);
-    m_listing->setObjectName(QStringLiteral("lb1"));
-    m_listing->setFont(small);
-    m_listing->setGeometry(4, 2, 553, 185);
-    m_graph = new graph2d::LineGraph(m_pageHex);
-    m_graph->setObjectName(QStringLiteral("lineGraph"));
-    m_graph->applyScannerDefaults();
-    m_graph->setGeometry(4, 190, 553, 201);
-    m_pages->addTab(m_pageHex, QStringLiteral("2D - HEX"));
-    connect(m_listing, &QListWidget::currentRowChanged, this, [this] {
-        if (!m_rebuildingListing)
+    pageHex_ = new QWidget;
+    pageHex_->setObjectName(QStringLiteral("TabSheet3"));
+    listing_ = new QListWidget(pageHex_);
+    listing_->setObjectName(QStringLiteral("lb1"));
+    listing_->setFont(small);
+    listing_->setGeometry(4, 2, 553, 185);
+    graph_ = new graph2d::LineGraph(pageHex_);
+    graph_->setObjectName(QStringLiteral("lineGraph"));
+    graph_->applyScannerDefaults();
+    graph_->setGeometry(4, 190, 553, 201);
+    pages_->addTab(pageHex_, QStringLiteral("2D - HEX"));
+    connect(listing_, &QListWidget::currentRowChanged, this, [this] {
+        if (!rebuildingListing_)
             lb1Click();
     });
 
-    m_pageAbout = new QWidget;
-    m_pageAbout->setObjectName(QStringLiteral("TabSheet2"));
-    auto* about = new QLabel(aboutText, m_pageAbout);
+    pageAbout_ = new QWidget;
+    pageAbout_->setObjectName(QStringLiteral("TabSheet2"));
+    auto* about = new QLabel(aboutText, pageAbout_);
     about->setObjectName(QStringLiteral("aboutText"));
     about->setWordWrap(true);
     about->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     about->setGeometry(16, 12, 529, 300);
-    auto* usage = new QLabel(QStringLiteral("<a href=\"usage\">How to use Skerrow</a>"), m_pageAbout);
+    auto* usage = new QLabel(QStringLiteral("<a href=\"usage\">How to use Skerrow</a>"), pageAbout_);
     usage->setObjectName(QStringLiteral("LinkLabel1"));
     usage->setGeometry(16, 320, 300, 20);
     auto* conversions =
-        new QLabel(QStringLiteral("<a href=\"conversions\">What the conversions show</a>"), m_pageAbout);
+        new QLabel(QStringLiteral("<a href=\"conversions\">What the conversions show</a>"), pageAbout_);
     conversions->setObjectName(QStringLiteral("LinkLabel2"));
     conversions->setGeometry(16, 346, 300, 20);
     // The links open help texts of the program itself; nothing leaves the machine.
-    connect(usage, &QLabel::linkActivated, this, [this] { m_dialogs->showMessage(this, usageText); });
+    connect(usage, &QLabel::linkActivated, this, [this] { dialogs_->showMessage(this, usageText); });
     connect(conversions, &QLabel::linkActivated, this,
-            [this] { m_dialogs->showMessage(this, conversionText); });
-    m_pages->addTab(m_pageAbout, QStringLiteral("ABOUT "));
+            [this] { dialogs_->showMessage(this, conversionText); });
+    pages_->addTab(pageAbout_, QStringLiteral("ABOUT "));
 
-    connect(m_pages, &QTabWidget::currentChanged, this, [this](int index) {
-        if (m_pages->widget(index) == m_page3d)
+    connect(pages_, &QTabWidget::currentChanged, this, [this](int index) {
+        if (pages_->widget(index) == page3d_)
             TabSheet1Show();
-        else if (m_pages->widget(index) == m_pageHex)
+        else if (pages_->widget(index) == pageHex_)
             TabSheet3Show();
     });
 
@@ -204,15 +204,15 @@ void ScannerWindow::buildControls()
     makeButton("Button1", QStringLiteral("< "), 9, &ScannerWindow::Button1Click);
     makeButton("Button3", QStringLiteral("<<"), 43, &ScannerWindow::Button3Click);
 
-    m_mode = new QComboBox(client);
-    m_mode->setObjectName(QStringLiteral("nn"));
-    m_mode->setFont(small);
-    m_mode->addItems({QStringLiteral("RAW DATA"), QStringLiteral("CONVERT TO AF RATIOS (FUEL)"),
-                      QStringLiteral("CONVERT TO DEGREES (TIMING)")});
-    m_mode->setCurrentIndex(0);
-    m_mode->setGeometry(80, rowTop, 217, 25);
+    mode_ = new QComboBox(client);
+    mode_->setObjectName(QStringLiteral("nn"));
+    mode_->setFont(small);
+    mode_->addItems({QStringLiteral("RAW DATA"), QStringLiteral("CONVERT TO AF RATIOS (FUEL)"),
+                     QStringLiteral("CONVERT TO DEGREES (TIMING)")});
+    mode_->setCurrentIndex(0);
+    mode_->setGeometry(80, rowTop, 217, 25);
     // Only a choice of the user converts anew; the import's reset to raw does not refresh by itself.
-    connect(m_mode, &QComboBox::activated, this, &ScannerWindow::nnChange);
+    connect(mode_, &QComboBox::activated, this, &ScannerWindow::nnChange);
 
     auto* label = new QLabel(QStringLiteral("ADDRESS (HEX):"), client);
     label->setObjectName(QStringLiteral("Label1"));
@@ -220,13 +220,13 @@ void ScannerWindow::buildControls()
     label->setGeometry(304, rowTop, 106, 25);
     label->setAlignment(Qt::AlignVCenter | Qt::AlignRight);
 
-    m_address = new QLineEdit(QStringLiteral("----"), client);
-    m_address->setObjectName(QStringLiteral("adr"));
-    m_address->setFont(small);
-    m_address->setMaxLength(6);
-    m_address->setEnabled(false);
-    m_address->setGeometry(414, rowTop, 62, 25);
-    connect(m_address, &QLineEdit::returnPressed, this, &ScannerWindow::adrKeyDown);
+    address_ = new QLineEdit(QStringLiteral("----"), client);
+    address_->setObjectName(QStringLiteral("adr"));
+    address_->setFont(small);
+    address_->setMaxLength(6);
+    address_->setEnabled(false);
+    address_->setGeometry(414, rowTop, 62, 25);
+    connect(address_, &QLineEdit::returnPressed, this, &ScannerWindow::adrKeyDown);
 
     makeButton("Button4", QStringLiteral(">>"), 512, &ScannerWindow::Button4Click);
     makeButton("Button2", QStringLiteral(" >"), 547, &ScannerWindow::Button2Click);
@@ -234,137 +234,135 @@ void ScannerWindow::buildControls()
 
 int ScannerWindow::conversionMode() const
 {
-    return m_mode->currentIndex();
+    return mode_->currentIndex();
 }
 
 bool ScannerWindow::listingShown() const
 {
-    return m_pages->currentWidget() == m_pageHex;
+    return pages_->currentWidget() == pageHex_;
 }
 
 int ScannerWindow::graphRow() const
 {
-    const int selected = m_listing->currentRow();
-    return selected >= 0 && selected < m_table.size ? selected : 0;
+    const int selected = listing_->currentRow();
+    return selected >= 0 && selected < table_.size ? selected : 0;
 }
 
 void ScannerWindow::showAddress(std::int64_t address)
 {
-    m_address->setText(hexAddress(address));
+    address_->setText(hexAddress(address));
 }
 
 void ScannerWindow::Grid()
 {
-    if (m_loaded) {
-        m_table = m_walk.cut();
+    if (loaded_) {
+        table_ = walk_.cut();
         const int mode = conversionMode();
-        const int n = m_table.size;
-        std::array<double, TableCut::maxCells> values{};
-        const ValueRanges current{m_plot->rangeZLow(), m_plot->rangeZHigh(), m_plot->colorScaleLow(),
-                                  m_plot->colorScaleHigh()};
-        const auto cells =
-            std::span<const std::uint8_t>(m_table.cells).first(static_cast<std::size_t>(n * n));
+        const int n = table_.size;
+        std::array<double, TableCut::kMaxCells> values{};
+        const ValueRanges current{plot_->rangeZLow(), plot_->rangeZHigh(), plot_->colorScaleLow(),
+                                  plot_->colorScaleHigh()};
+        const auto cells = std::span<const std::uint8_t>(table_.cells).first(static_cast<std::size_t>(n * n));
         const ValueRanges ranges = convertTable(cells, mode, values, current);
         if (mode >= 0 && mode <= 2) {
             // The order matters: each setter checks its value against the other end as it stands.
             const ValueRanges start = initialRanges(mode);
-            m_plot->setRangeZHigh(start.zHigh);
-            m_plot->setRangeZLow(start.zLow);
-            m_plot->setColorScaleHigh(start.colorHigh);
-            m_plot->setColorScaleLow(start.colorLow);
+            plot_->setRangeZHigh(start.zHigh);
+            plot_->setRangeZLow(start.zLow);
+            plot_->setColorScaleHigh(start.colorHigh);
+            plot_->setColorScaleLow(start.colorLow);
             if (ranges.zHigh != start.zHigh)
-                m_plot->setRangeZHigh(ranges.zHigh);
+                plot_->setRangeZHigh(ranges.zHigh);
             if (ranges.zLow != start.zLow)
-                m_plot->setRangeZLow(ranges.zLow);
+                plot_->setRangeZLow(ranges.zLow);
         }
-        plot3d::DataMatrix* matrix = m_plot->dataMatrix();
+        plot3d::DataMatrix* matrix = plot_->dataMatrix();
         for (int r = 0; r < n; ++r)
             for (int c = 1; c <= n; ++c)
                 matrix->setElement(c, r + 1, values[static_cast<std::size_t>(r * n + c - 1)]);
-        showAddress(m_walk.address());
+        showAddress(walk_.address());
     }
-    m_plot->redraw();
+    plot_->redraw();
     rebuildListing();
     feedGraph();
-    if (m_loaded && listingShown())
-        showAddress(m_table.address + static_cast<std::int64_t>(graphRow()) * m_table.size);
+    if (loaded_ && listingShown())
+        showAddress(table_.address + static_cast<std::int64_t>(graphRow()) * table_.size);
 }
 
 void ScannerWindow::rebuildListing()
 {
-    m_rebuildingListing = true;
-    for (int r = 0; r < m_table.size; ++r) {
-        const QString line = QString::fromStdString(listingLine(m_table, r));
-        if (r < m_listing->count())
-            m_listing->item(r)->setText(line);
-        else if (r == m_listing->count())
-            m_listing->addItem(line);
+    rebuildingListing_ = true;
+    for (int r = 0; r < table_.size; ++r) {
+        const QString line = QString::fromStdString(listingLine(table_, r));
+        if (r < listing_->count())
+            listing_->item(r)->setText(line);
+        else if (r == listing_->count())
+            listing_->addItem(line);
     }
     // With no line chosen yet (after an import or a size change) the first row is the one shown.
-    if (m_listing->currentRow() < 0 && m_listing->count() > 0)
-        m_listing->setCurrentRow(0);
-    m_rebuildingListing = false;
+    if (listing_->currentRow() < 0 && listing_->count() > 0)
+        listing_->setCurrentRow(0);
+    rebuildingListing_ = false;
 }
 
 void ScannerWindow::feedGraph()
 {
-    if (m_graph->seriesList().count() == 0)
+    if (graph_->seriesList().count() == 0)
         return;
-    graph2d::PointSeries& series = m_graph->series(0);
-    const int n = m_table.size;
+    graph2d::PointSeries& series = graph_->series(0);
+    const int n = table_.size;
     const int row = graphRow();
     for (int i = 1; i <= n; ++i)
-        series.addPoint(i - 1, m_table.cells[static_cast<std::size_t>(row * n + i - 1)]);
+        series.addPoint(i - 1, table_.cells[static_cast<std::size_t>(row * n + i - 1)]);
 }
 
 void ScannerWindow::loadFile(const QString& fileName)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
-        m_dialogs->showMessage(this, QDir::toNativeSeparators(fileName) + QStringLiteral("\n\n") +
-                                         file.errorString());
+        dialogs_->showMessage(this, QDir::toNativeSeparators(fileName) + QStringLiteral("\n\n") +
+                                        file.errorString());
         return;
     }
     const qint64 size = file.size();
     if (!TableWalk::acceptsImageSize(size)) {
         // Checked before reading, so a huge file is never pulled into memory.
-        m_dialogs->showMessage(this, size == 0
-                                         ? QStringLiteral("The file is empty: there is nothing to scan.")
-                                         : QStringLiteral("The file is larger than 16 MiB (16777216 "
-                                                          "bytes), the most the scanner can walk."));
+        dialogs_->showMessage(this, size == 0 ? QStringLiteral("The file is empty: there is nothing to scan.")
+                                              : QStringLiteral("The file is larger than 16 MiB (16777216 "
+                                                               "bytes), the most the scanner can walk."));
         return;
     }
     const QByteArray bytes = file.readAll();
     if (bytes.size() != size || file.error() != QFileDevice::NoError) {
-        m_dialogs->showMessage(this, QDir::toNativeSeparators(fileName) + QStringLiteral("\n\n") +
-                                         file.errorString());
+        dialogs_->showMessage(this, QDir::toNativeSeparators(fileName) + QStringLiteral("\n\n") +
+                                        file.errorString());
         return;
     }
-    m_walk.setImage(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+    walk_.setImage(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
 
-    m_loaded = true;
-    m_findMaps->setEnabled(true);
-    m_plot->dataMatrix()->resize(m_walk.tableSize(), m_walk.tableSize());
-    m_address->setEnabled(true);
-    m_walk.setAddress(0);
-    m_graph->setNumbVert(false);
-    m_graph->addSeries();
-    m_graph->series(0).setStyle(graph2d::SeriesStyle::JoinedLines);
-    m_graph->series(0).setColor(graph2d::colorBlack);
-    m_graph->setVisibleArea(0, 0, m_walk.tableSize() - 1, 255);
-    m_listing->setCurrentRow(-1);
+    loaded_ = true;
+    findMaps_->setEnabled(true);
+    plot_->dataMatrix()->resize(walk_.tableSize(), walk_.tableSize());
+    address_->setEnabled(true);
+    walk_.setAddress(0);
+    graph_->setNumbVert(false);
+    graph_->addSeries();
+    graph_->series(0).setStyle(graph2d::SeriesStyle::JoinedLines);
+    graph_->series(0).setColor(graph2d::colorBlack);
+    graph_->setVisibleArea(0, 0, walk_.tableSize() - 1, 255);
+    listing_->setCurrentRow(-1);
     Grid();
 }
 
 void ScannerWindow::ImportROMfile1Click()
 {
-    m_mode->setCurrentIndex(0);
-    m_walk.setTableSize(16);
+    mode_->setCurrentIndex(0);
+    walk_.setTableSize(16);
     // The menu shows the size in force.
-    m_size16->setChecked(true);
-    m_loaded = false;
-    m_findMaps->setEnabled(false);
-    const QString fileName = m_dialogs->openImageFile(this);
+    size16_->setChecked(true);
+    loaded_ = false;
+    findMaps_->setEnabled(false);
+    const QString fileName = dialogs_->openImageFile(this);
     if (fileName.isEmpty())
         return;
     loadFile(fileName);
@@ -378,21 +376,21 @@ void ScannerWindow::Exit1Click()
 void ScannerWindow::closeEvent(QCloseEvent* event)
 {
     // The image is let go with the window.
-    m_walk.setImage({});
-    m_loaded = false;
+    walk_.setImage({});
+    loaded_ = false;
     QMainWindow::closeEvent(event);
 }
 
 void ScannerWindow::setTableSize(int n)
 {
-    m_walk.setTableSize(n);
-    m_walk.setAddress(0);
-    (n == 8 ? m_size8 : m_size16)->setChecked(true);
-    m_plot->dataMatrix()->resize(n, n);
-    m_graph->setVisibleArea(0, 0, n - 1, 255);
-    m_rebuildingListing = true;
-    m_listing->clear();
-    m_rebuildingListing = false;
+    walk_.setTableSize(n);
+    walk_.setAddress(0);
+    (n == 8 ? size8_ : size16_)->setChecked(true);
+    plot_->dataMatrix()->resize(n, n);
+    graph_->setVisibleArea(0, 0, n - 1, 255);
+    rebuildingListing_ = true;
+    listing_->clear();
+    rebuildingListing_ = false;
 }
 
 void ScannerWindow::N16x161Click()
@@ -409,67 +407,67 @@ void ScannerWindow::N8x81Click()
 
 void ScannerWindow::FindMaps1Click()
 {
-    if (!m_loaded) {
-        m_dialogs->showMessage(this, QStringLiteral("Import a ROM file first."));
+    if (!loaded_) {
+        dialogs_->showMessage(this, QStringLiteral("Import a ROM file first."));
         return;
     }
     // A large image takes a noticeable moment to score; the pointer says so.
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const std::vector<MapCandidate> candidates = findMaps(m_walk.image());
+    const std::vector<MapCandidate> candidates = findMaps(walk_.image());
     QApplication::restoreOverrideCursor();
     if (candidates.empty()) {
-        m_dialogs->showMessage(this,
-                               QStringLiteral("No table in this image looks like a fuel or timing map."));
+        dialogs_->showMessage(this,
+                              QStringLiteral("No table in this image looks like a fuel or timing map."));
         return;
     }
-    const int chosen = m_dialogs->chooseMapCandidate(this, candidates);
+    const int chosen = dialogs_->chooseMapCandidate(this, candidates);
     if (chosen < 0 || chosen >= static_cast<int>(candidates.size()))
         return;
     const MapCandidate& place = candidates[static_cast<std::size_t>(chosen)];
     // A map is best seen at its own size, so an 8x8 find switches the table size too.
-    if (place.size != m_walk.tableSize())
+    if (place.size != walk_.tableSize())
         setTableSize(place.size);
-    m_walk.setAddress(place.address);
+    walk_.setAddress(place.address);
     Grid();
 }
 
 void ScannerWindow::Button1Click()
 {
-    m_walk.stepBack();
+    walk_.stepBack();
     Grid();
 }
 
 void ScannerWindow::Button2Click()
 {
-    m_walk.stepForward();
+    walk_.stepForward();
     Grid();
 }
 
 void ScannerWindow::Button3Click()
 {
-    m_walk.jumpBack();
+    walk_.jumpBack();
     Grid();
 }
 
 void ScannerWindow::Button4Click()
 {
-    m_walk.jumpForward();
+    walk_.jumpForward();
     Grid();
 }
 
 void ScannerWindow::adrKeyDown()
 {
-    if (m_walk.enterAddress(m_address->text().toStdString()) == AddressEntry::NotHexadecimal) {
-        m_dialogs->showMessage(this, QStringLiteral("Not a valid hexidecimal number"));
+    if (walk_.enterAddress(address_->text().toStdString()) == AddressEntry::NotHexadecimal) {
+        dialogs_->showMessage(this, QStringLiteral("Not a valid hexidecimal number"));
         return;
     }
     // On the hex page the box shows the chosen row's address, yet the typed text is where the table
     // starts. Choosing the first row again makes the box show that address, so a second Enter on the
     // same text leaves the table where it is instead of adding the row's offset once more.
-    if (listingShown() && m_listing->count() > 0) {
-        m_rebuildingListing = true;
-        m_listing->setCurrentRow(0);
-        m_rebuildingListing = false;
+    if (listingShown() && listing_->count() > 0) {
+        rebuildingListing_ = true;
+        listing_->setCurrentRow(0);
+        rebuildingListing_ = false;
     }
     Grid();
 }
@@ -481,25 +479,25 @@ void ScannerWindow::nnChange()
 
 void ScannerWindow::lb1Click()
 {
-    m_graph->update();
+    graph_->update();
     feedGraph();
-    if (m_loaded && listingShown())
-        showAddress(m_table.address + static_cast<std::int64_t>(graphRow()) * m_table.size);
+    if (loaded_ && listingShown())
+        showAddress(table_.address + static_cast<std::int64_t>(graphRow()) * table_.size);
 }
 
 void ScannerWindow::TabSheet1Show()
 {
-    if (m_loaded)
-        showAddress(m_walk.address());
-    m_mode->setEnabled(true);
+    if (loaded_)
+        showAddress(walk_.address());
+    mode_->setEnabled(true);
 }
 
 void ScannerWindow::TabSheet3Show()
 {
     // The listing and the graph show raw bytes whatever the conversion, so the box rests here.
-    m_mode->setEnabled(false);
-    if (m_loaded)
-        showAddress(m_table.address + static_cast<std::int64_t>(graphRow()) * m_table.size);
+    mode_->setEnabled(false);
+    if (loaded_)
+        showAddress(table_.address + static_cast<std::int64_t>(graphRow()) * table_.size);
 }
 
 } // namespace skerrow

@@ -38,10 +38,10 @@ class ScannerWindow : public QMainWindow
     ~ScannerWindow() override;
 
     // What the window holds, for tests and for the pages that show it.
-    const TableWalk& walk() const { return m_walk; }
-    bool isLoaded() const { return m_loaded; }
+    const TableWalk& walk() const { return walk_; }
+    bool isLoaded() const { return loaded_; }
     // The table last cut from the image (all zeros before the first import).
-    const TableCut& table() const { return m_table; }
+    const TableCut& table() const { return table_; }
     // The conversion box's entry index (-1 when none is chosen).
     int conversionMode() const;
     // The font of the small controls and the listing: 8 pt of the first family of
@@ -81,24 +81,24 @@ class ScannerWindow : public QMainWindow
     bool listingShown() const;
     void loadFile(const QString& fileName);
 
-    std::unique_ptr<ScannerDialogs> m_dialogs;
-    TableWalk m_walk;
-    TableCut m_table;
-    bool m_loaded = false;
-    bool m_rebuildingListing = false;
+    std::unique_ptr<ScannerDialogs> dialogs_;
+    TableWalk walk_;
+    TableCut table_;
+    bool loaded_ = false;
+    bool rebuildingListing_ = false;
 
-    QTabWidget* m_pages = nullptr;
-    QWidget* m_page3d = nullptr;
-    QWidget* m_pageHex = nullptr;
-    QWidget* m_pageAbout = nullptr;
-    plot3d::SurfacePlot* m_plot = nullptr;
-    graph2d::LineGraph* m_graph = nullptr;
-    QListWidget* m_listing = nullptr;
-    QComboBox* m_mode = nullptr;
-    QLineEdit* m_address = nullptr;
-    QAction* m_size16 = nullptr;
-    QAction* m_size8 = nullptr;
-    QAction* m_findMaps = nullptr;
+    QTabWidget* pages_ = nullptr;
+    QWidget* page3d_ = nullptr;
+    QWidget* pageHex_ = nullptr;
+    QWidget* pageAbout_ = nullptr;
+    plot3d::SurfacePlot* plot_ = nullptr;
+    graph2d::LineGraph* graph_ = nullptr;
+    QListWidget* listing_ = nullptr;
+    QComboBox* mode_ = nullptr;
+    QLineEdit* address_ = nullptr;
+    QAction* size16_ = nullptr;
+    QAction* size8_ = nullptr;
+    QAction* findMaps_ = nullptr;
 };
 
 } // namespace skerrow

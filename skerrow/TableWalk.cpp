@@ -8,33 +8,33 @@ namespace skerrow {
 
 void TableWalk::setImage(std::vector<std::uint8_t> image)
 {
-    m_image = std::move(image);
-    m_address = 0;
+    image_ = std::move(image);
+    address_ = 0;
 }
 
 void TableWalk::setTableSize(int n)
 {
-    m_size = n == 8 ? 8 : 16;
+    size_ = n == 8 ? 8 : 16;
 }
 
 void TableWalk::setAddress(std::int64_t address)
 {
-    m_address = std::max<std::int64_t>(0, address);
+    address_ = std::max<std::int64_t>(0, address);
 }
 
 bool TableWalk::stepBack()
 {
-    if (m_address <= 0)
+    if (address_ <= 0)
         return false;
     // An address typed off the table grid would go below 0 here; it stops at the image start.
-    m_address = std::max<std::int64_t>(0, m_address - step());
+    address_ = std::max<std::int64_t>(0, address_ - step());
     return true;
 }
 
 bool TableWalk::stepForward()
 {
-    if (imageSize() - step() > m_address) {
-        m_address += step();
+    if (imageSize() - step() > address_) {
+        address_ += step();
         return true;
     }
     return false;
@@ -42,8 +42,8 @@ bool TableWalk::stepForward()
 
 bool TableWalk::jumpBack()
 {
-    if (m_address > longStep) {
-        m_address -= longStep;
+    if (address_ > kLongStep) {
+        address_ -= kLongStep;
         return true;
     }
     return false;
@@ -51,8 +51,8 @@ bool TableWalk::jumpBack()
 
 bool TableWalk::jumpForward()
 {
-    if (imageSize() - longStep > m_address) {
-        m_address += longStep;
+    if (imageSize() - kLongStep > address_) {
+        address_ += kLongStep;
         return true;
     }
     return false;
@@ -66,23 +66,23 @@ AddressEntry TableWalk::enterAddress(std::string_view text)
     const auto typed = static_cast<std::int64_t>(*value);
     if (typed > imageSize()) {
         // A small image (below one table) would otherwise give a negative address.
-        m_address = std::max<std::int64_t>(0, imageSize() - step());
+        address_ = std::max<std::int64_t>(0, imageSize() - step());
         return AddressEntry::Clamped;
     }
-    m_address = typed;
+    address_ = typed;
     return AddressEntry::Moved;
 }
 
 TableCut TableWalk::cut() const
 {
     TableCut table;
-    table.address = m_address;
-    table.size = m_size;
+    table.address = address_;
+    table.size = size_;
     const std::int64_t size = imageSize();
     for (int k = 0; k < table.cellCount(); ++k) {
-        const std::int64_t at = m_address + k;
+        const std::int64_t at = address_ + k;
         if (at >= 0 && at < size) {
-            table.cells[static_cast<std::size_t>(k)] = m_image[static_cast<std::size_t>(at)];
+            table.cells[static_cast<std::size_t>(k)] = image_[static_cast<std::size_t>(at)];
             table.present[static_cast<std::size_t>(k)] = true;
         }
     }

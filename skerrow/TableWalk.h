@@ -13,12 +13,12 @@ namespace skerrow {
 // of the image are 0 and marked missing.
 struct TableCut
 {
-    static constexpr int maxCells = 256;
+    static constexpr int kMaxCells = 256;
 
     std::int64_t address = 0;
     int size = 16; // N
-    std::array<std::uint8_t, maxCells> cells{};
-    std::array<bool, maxCells> present{};
+    std::array<std::uint8_t, kMaxCells> cells{};
+    std::array<bool, kMaxCells> present{};
 
     int cellCount() const { return size * size; }
 };
@@ -30,23 +30,23 @@ class TableWalk
 {
   public:
     // The largest image the scanner takes: every byte of it can be reached with six hex digits.
-    static constexpr std::int64_t maxImageSize = 16 * 1024 * 1024;
+    static constexpr std::int64_t kMaxImageSize = 16 * 1024 * 1024;
     // The long step of "<<" and ">>".
-    static constexpr std::int64_t longStep = 4096;
+    static constexpr std::int64_t kLongStep = 4096;
 
     // Takes a new image; the address returns to 0. The table size is left as it is.
     void setImage(std::vector<std::uint8_t> image);
-    const std::vector<std::uint8_t>& image() const { return m_image; }
-    // True when an image of this many bytes can be scanned: at least one byte, at most maxImageSize.
-    static bool acceptsImageSize(std::int64_t size) { return size > 0 && size <= maxImageSize; }
-    std::int64_t imageSize() const { return static_cast<std::int64_t>(m_image.size()); }
+    const std::vector<std::uint8_t>& image() const { return image_; }
+    // True when an image of this many bytes can be scanned: at least one byte, at most kMaxImageSize.
+    static bool acceptsImageSize(std::int64_t size) { return size > 0 && size <= kMaxImageSize; }
+    std::int64_t imageSize() const { return static_cast<std::int64_t>(image_.size()); }
 
     // N: 16 or 8 (anything else is taken as 16). Setting it does not move the address.
     void setTableSize(int n);
-    int tableSize() const { return m_size; }
-    std::int64_t step() const { return static_cast<std::int64_t>(m_size) * m_size; }
+    int tableSize() const { return size_; }
+    std::int64_t step() const { return static_cast<std::int64_t>(size_) * size_; }
 
-    std::int64_t address() const { return m_address; }
+    std::int64_t address() const { return address_; }
     // Any address from 0 on; a negative one is taken as 0.
     void setAddress(std::int64_t address);
 
@@ -69,9 +69,9 @@ class TableWalk
     TableCut cut() const;
 
   private:
-    std::vector<std::uint8_t> m_image;
-    int m_size = 16;
-    std::int64_t m_address = 0;
+    std::vector<std::uint8_t> image_;
+    int size_ = 16;
+    std::int64_t address_ = 0;
 };
 
 } // namespace skerrow

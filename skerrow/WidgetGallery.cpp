@@ -3,11 +3,12 @@
 //   widget-gallery <folder> [<ROM image> <hex address>]
 // The tables come from our own synthetic ROM image (a smooth fuel map among code-like bytes). Given
 // a ROM image and an address as well, it also shows the scanner's 3D page after importing that
-// image and typing that address ("scanner-<address>.png"), as a user would see it.
+// image and typing that address ("scanner-<address>.png"), as a user would see it. The README's
+// picture of the scanner, docs/skerrow.png, is scanner-7000.png of demo/data/demo.bin.
 #include "FindMapsDialog.h"
 #include "MapFinder.h"
 #include "ScannerWindow.h"
-#include "tests/SyntheticImages.h"
+#include "SyntheticImages.h"
 
 #include "graph2d/LineGraph.h"
 #include "plot3d/SurfacePlot.h"
@@ -29,8 +30,8 @@ namespace {
 class FixedAnswers : public skerrow::ScannerDialogs
 {
   public:
-    explicit FixedAnswers(QString file) : m_file(std::move(file)) {}
-    QString openImageFile(QWidget*) override { return m_file; }
+    explicit FixedAnswers(QString file) : file_(std::move(file)) {}
+    QString openImageFile(QWidget*) override { return file_; }
     void showMessage(QWidget*, const QString& text) override
     {
         std::fprintf(stderr, "message: %s\n", qPrintable(text));
@@ -38,7 +39,7 @@ class FixedAnswers : public skerrow::ScannerDialogs
     int chooseMapCandidate(QWidget*, const std::vector<skerrow::MapCandidate>&) override { return 0; }
 
   private:
-    QString m_file;
+    QString file_;
 };
 
 bool save(const QImage& image, const QDir& folder, const QString& name)

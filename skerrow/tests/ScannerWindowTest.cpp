@@ -6,6 +6,7 @@
 
 #include "graph2d/LineGraph.h"
 #include "plot3d/SurfacePlot.h"
+#include "testsupport/WidgetLookup.h"
 
 #include <QAction>
 #include <QApplication>
@@ -82,12 +83,7 @@ class SkerrowScannerWindow : public ::testing::Test
         ASSERT_TRUE(window->isLoaded());
     }
 
-    template <typename T> T* child(const char* name)
-    {
-        T* found = window->findChild<T*>(QLatin1String(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
-    }
+    template <typename T> T* child(const char* name) { return testsupport::child<T>(*window, name); }
 
     void click(const char* button) { QTest::mouseClick(child<QPushButton>(button), Qt::LeftButton); }
 

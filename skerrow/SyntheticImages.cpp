@@ -32,14 +32,14 @@ std::vector<std::uint8_t> randomBytes(std::size_t count, std::uint32_t seed)
 
 std::vector<std::uint8_t> codeLikeBytes(std::size_t count, std::uint32_t seed)
 {
-    static constexpr std::array<std::uint8_t, 24> opcodes = {0x86, 0xC6, 0x97, 0xD7, 0xB6, 0xF6, 0xBD, 0x7E,
-                                                             0x26, 0x27, 0x20, 0x39, 0x3B, 0x4F, 0x5F, 0x84,
-                                                             0x8A, 0xCE, 0xDE, 0xEE, 0x08, 0x09, 0x18, 0xA6};
+    static constexpr std::array<std::uint8_t, 24> kOpcodes = {0x86, 0xC6, 0x97, 0xD7, 0xB6, 0xF6, 0xBD, 0x7E,
+                                                              0x26, 0x27, 0x20, 0x39, 0x3B, 0x4F, 0x5F, 0x84,
+                                                              0x8A, 0xCE, 0xDE, 0xEE, 0x08, 0x09, 0x18, 0xA6};
     std::mt19937 engine(seed);
     std::vector<std::uint8_t> bytes;
     bytes.reserve(count + 3);
     while (bytes.size() < count) {
-        bytes.push_back(opcodes[below(engine, opcodes.size())]);
+        bytes.push_back(kOpcodes[below(engine, kOpcodes.size())]);
         switch (below(engine, 3)) {
         case 1:
             bytes.push_back(static_cast<std::uint8_t>(below(engine, 256)));
