@@ -10,8 +10,14 @@ namespace common {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 int hexDigit(char c)
 {
@@ -157,9 +163,18 @@ double roundHalfEven(double value)
     return std::fmod(floorValue, 2.0) == 0 ? floorValue : floorValue + 1;
 }
 
-std::int16_t toInt16(double value) { return clampRound<std::int16_t>(value); }
-std::int32_t toInt32(double value) { return clampRound<std::int32_t>(value); }
-std::uint8_t toByte(double value) { return clampRound<std::uint8_t>(value); }
+std::int16_t toInt16(double value)
+{
+    return clampRound<std::int16_t>(value);
+}
+std::int32_t toInt32(double value)
+{
+    return clampRound<std::int32_t>(value);
+}
+std::uint8_t toByte(double value)
+{
+    return clampRound<std::uint8_t>(value);
+}
 
 std::string numberText(double value, int significantDigits)
 {
@@ -174,7 +189,10 @@ std::string numberText(double value, int significantDigits)
     return value < 0 ? body : " " + body;
 }
 
-std::string numberTextSingle(float value) { return numberText(static_cast<double>(value), 7); }
+std::string numberTextSingle(float value)
+{
+    return numberText(static_cast<double>(value), 7);
+}
 
 std::string hexText(std::uint32_t value)
 {

@@ -9,7 +9,7 @@ namespace common {
 
 class StatusSink
 {
-public:
+  public:
     virtual ~StatusSink() = default;
     virtual void appendStatusLine(const std::string& line) = 0;
 };
@@ -17,7 +17,7 @@ public:
 // Keeps every line; for tests and for code that reports later.
 class StatusLines : public StatusSink
 {
-public:
+  public:
     void appendStatusLine(const std::string& line) override { lines.push_back(line); }
     std::vector<std::string> lines;
 };

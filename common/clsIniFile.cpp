@@ -208,7 +208,8 @@ std::string clsIniFile::GetSetting(const std::string& Section, const std::string
         std::string key, value;
         if (!keyLine(lines[i].text, key, value) || !sameName(key, wanted))
             continue;
-        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+            value.back() == value.front())
             value = value.substr(1, value.size() - 2);
         if (value.size() > kMaxValueLength)
             value.resize(kMaxValueLength);
@@ -219,7 +220,8 @@ std::string clsIniFile::GetSetting(const std::string& Section, const std::string
     return kUnknownValue;
 }
 
-std::int16_t clsIniFile::SaveSetting(const std::string& Section, const std::string& KeyName, const std::string& Value)
+std::int16_t clsIniFile::SaveSetting(const std::string& Section, const std::string& KeyName,
+                                     const std::string& Value)
 {
     if (File.empty())
         return 0;

@@ -13,7 +13,7 @@ namespace common {
 
 class clsIniFile
 {
-public:
+  public:
     // Full path of the INI file; empty until set. Both '\' and '/' are accepted as separators.
     std::string File;
 
@@ -24,7 +24,8 @@ public:
     // Writes KeyName=Value into the section, creating the file, section or key as needed and keeping
     // every other line of the file as it was. Returns non-zero on success, 0 when the file cannot be
     // written (the old file is then left as it was).
-    std::int16_t SaveSetting(const std::string& Section, const std::string& KeyName, const std::string& Value);
+    std::int16_t SaveSetting(const std::string& Section, const std::string& KeyName,
+                             const std::string& Value);
 
     // Removes the section with all its keys (the first matching section).
     void DeleteSection(const std::string& Section);

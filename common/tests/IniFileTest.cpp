@@ -13,7 +13,7 @@ namespace {
 
 class IniFileTest : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override
     {
         dir = std::filesystem::temp_directory_path() /

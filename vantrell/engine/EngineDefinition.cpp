@@ -17,7 +17,10 @@ bool hasNumber(const std::string& text)
 
 } // namespace
 
-bool isAbsent(const std::string& addressText) { return addressText == "&hffff"; }
+bool isAbsent(const std::string& addressText)
+{
+    return addressText == "&hffff";
+}
 
 std::optional<std::uint32_t> addressOf(const std::string& addressText)
 {
@@ -63,16 +66,31 @@ DefinitionLoad loadEngineDefinition(const std::string& path)
     d.romsize = common::toInt32(common::readNumber(romsizeText));
 
     const char* al = "address locations";
-    std::pair<const char*, std::string*> addresses[] = {
-        {"fuelhighmap", &d.fuelhighmap}, {"fuellowmap", &d.fuellowmap}, {"ignhighmap", &d.ignhighmap},
-        {"ignlowmap", &d.ignlowmap},     {"kval", &d.kval},             {"injnulltime", &d.injnulltime},
-        {"fuelrev", &d.fuelrev},         {"ignrev", &d.ignrev},         {"fuelflow", &d.fuelflow},
-        {"ignflow", &d.ignflow},         {"rev1", &d.rev1},             {"rev2", &d.rev2},
-        {"rev3", &d.rev3},               {"rev4", &d.rev4},             {"speed1", &d.speed1},
-        {"speed2", &d.speed2},           {"speed3", &d.speed3},         {"speed4", &d.speed4},
-        {"vqsize", &d.vqsize},           {"vqmap", &d.vqmap},           {"ttpmin", &d.ttpmin},
-        {"ttpmax", &d.ttpmax},           {"aflimit", &d.aflimit},       {"accelsize", &d.accelsize},
-        {"accelpump", &d.accelpump}};
+    std::pair<const char*, std::string*> addresses[] = {{"fuelhighmap", &d.fuelhighmap},
+                                                        {"fuellowmap", &d.fuellowmap},
+                                                        {"ignhighmap", &d.ignhighmap},
+                                                        {"ignlowmap", &d.ignlowmap},
+                                                        {"kval", &d.kval},
+                                                        {"injnulltime", &d.injnulltime},
+                                                        {"fuelrev", &d.fuelrev},
+                                                        {"ignrev", &d.ignrev},
+                                                        {"fuelflow", &d.fuelflow},
+                                                        {"ignflow", &d.ignflow},
+                                                        {"rev1", &d.rev1},
+                                                        {"rev2", &d.rev2},
+                                                        {"rev3", &d.rev3},
+                                                        {"rev4", &d.rev4},
+                                                        {"speed1", &d.speed1},
+                                                        {"speed2", &d.speed2},
+                                                        {"speed3", &d.speed3},
+                                                        {"speed4", &d.speed4},
+                                                        {"vqsize", &d.vqsize},
+                                                        {"vqmap", &d.vqmap},
+                                                        {"ttpmin", &d.ttpmin},
+                                                        {"ttpmax", &d.ttpmax},
+                                                        {"aflimit", &d.aflimit},
+                                                        {"accelsize", &d.accelsize},
+                                                        {"accelpump", &d.accelpump}};
     for (auto& [key, target] : addresses)
         *target = get(al, key);
 
@@ -93,9 +111,9 @@ DefinitionLoad loadEngineDefinition(const std::string& path)
         return result;
     }
     const std::uint32_t size = static_cast<std::uint32_t>(d.romsize);
-    std::pair<const char*, std::uint32_t> ranges[] = {{"fuelhighmap", 256}, {"fuellowmap", 256}, {"ignhighmap", 256},
-                                                      {"ignlowmap", 256},   {"fuelrev", 16},     {"fuelflow", 16},
-                                                      {"ignrev", 16},       {"ignflow", 16}};
+    std::pair<const char*, std::uint32_t> ranges[] = {
+        {"fuelhighmap", 256}, {"fuellowmap", 256}, {"ignhighmap", 256}, {"ignlowmap", 256},
+        {"fuelrev", 16},      {"fuelflow", 16},    {"ignrev", 16},      {"ignflow", 16}};
     for (auto& [key, length] : ranges) {
         const std::string text = get(al, key);
         if (!addressOf(text)) {

@@ -48,7 +48,7 @@ std::optional<std::uint32_t> addressInRom(const std::string& addressText, std::u
 struct DefinitionLoad
 {
     bool ok = false;
-    std::string reason;   // why the file cannot be used, when !ok
+    std::string reason; // why the file cannot be used, when !ok
     EngineDefinition definition;
 };
 

@@ -62,7 +62,10 @@ float injectorTime(std::uint8_t b, std::uint8_t loadByte)
     return static_cast<float>(loadByte * fuelMultiplier(b) * 0.125);
 }
 
-double afRatio(std::uint8_t b) { return 14.7 / fuelMultiplier(b); }
+double afRatio(std::uint8_t b)
+{
+    return 14.7 / fuelMultiplier(b);
+}
 
 std::string cellText(MapKind kind, DisplayMode mode, std::uint8_t b, const FuelContext& context)
 {
@@ -94,8 +97,14 @@ std::string cellText(MapKind kind, DisplayMode mode, std::uint8_t b, const FuelC
     }
 }
 
-std::string rowHeaderText(std::uint8_t rpmByte) { return common::numberText(rpmByte * 50) + " rpm"; }
+std::string rowHeaderText(std::uint8_t rpmByte)
+{
+    return common::numberText(rpmByte * 50) + " rpm";
+}
 
-std::string columnHeaderText(std::uint8_t loadByte) { return common::numberText(loadByte); }
+std::string columnHeaderText(std::uint8_t loadByte)
+{
+    return common::numberText(loadByte);
+}
 
 } // namespace vantrell

@@ -31,8 +31,8 @@ enum class DisplayMode : int { Data = 1, InjectorTime = 2, AfRatio = 3, DutyCycl
 // What the fuel conversions need beyond the cell byte.
 struct FuelContext
 {
-    std::uint8_t loadByte = 0;   // the column's load axis byte
-    std::uint8_t rpmByte = 0;    // the row's RPM axis byte (x 50 = rpm)
+    std::uint8_t loadByte = 0; // the column's load axis byte
+    std::uint8_t rpmByte = 0;  // the row's RPM axis byte (x 50 = rpm)
     std::int32_t injectorsize = 0;
     std::int32_t cyl = 0;
 };

@@ -32,13 +32,15 @@ CellBlock CellBlock::ordered(int row, int column, int endRow, int endColumn)
     return s;
 }
 
-CellLook editedCellLook(const EditorState& state, const MapSet& set, MapKind kind, DisplayMode mode, int r, int c)
+CellLook editedCellLook(const EditorState& state, const MapSet& set, MapKind kind, DisplayMode mode, int r,
+                        int c)
 {
     const std::uint8_t b = state.rom.at(cellAddress(set, r, c));
     return CellLook{cellText(kind, mode, b, fuelContext(state, set, r, c)), editCellColour(kind, b)};
 }
 
-std::optional<EditStep> cellKeyStep(const EditorState& state, const CellBlock& selection, EditKey key, bool shift)
+std::optional<EditStep> cellKeyStep(const EditorState& state, const CellBlock& selection, EditKey key,
+                                    bool shift)
 {
     const std::optional<MapSet> set = state.currentMapSet();
     if (!set)
@@ -68,7 +70,8 @@ std::optional<EditStep> loadAxisStep(const EditorState& state, int leftColumn, i
     const std::uint32_t address = set->loadAxis + static_cast<std::uint32_t>(leftColumn - 1);
     EditStepBuilder builder(state.rom.buffer());
     builder.write(address, steppedAxisByte(state.rom.at(address), step));
-    return builder.finish(std::string("load axis step on ") + mapName(state.currentMap), EditSource::LoadAxis);
+    return builder.finish(std::string("load axis step on ") + mapName(state.currentMap),
+                          EditSource::LoadAxis);
 }
 
 } // namespace vantrell

@@ -39,13 +39,15 @@ struct CellBlock
 
 // The look of map cell (r, c) just after an edit key changed it: its text in the mode, its colour by
 // the edit ramp (kept until the next full fill).
-CellLook editedCellLook(const EditorState& state, const MapSet& set, MapKind kind, DisplayMode mode, int r, int c);
+CellLook editedCellLook(const EditorState& state, const MapSet& set, MapKind kind, DisplayMode mode, int r,
+                        int c);
 
 // An edit key on every cell of the selection (grid coordinates; header coordinates count as the first
 // map row or column), row by row and left to right: one step of one byte a cell, in that order to the
 // boards, labelled "edit of 12 cells on Main Fuel Map". Every selected cell is rewritten, also by a key
 // that changes nothing. Nothing when the definition does not place the current map inside the ROM.
-std::optional<EditStep> cellKeyStep(const EditorState& state, const CellBlock& selection, EditKey key, bool shift);
+std::optional<EditStep> cellKeyStep(const EditorState& state, const CellBlock& selection, EditKey key,
+                                    bool shift);
 
 // The [ and ] keys: the load axis byte of grid column `leftColumn` (1..16) of the current map's kind
 // steps by `step` modulo 256. Nothing for column 0 (no map column) or without a usable definition.

@@ -197,9 +197,9 @@ void MapGrid::setCurrentCell(int row, int column)
 
 void MapGrid::selectRange(const CellBlock& block)
 {
-    selectionModel()->select(QItemSelection(model_->index(block.top, block.left),
-                                            model_->index(block.bottom, block.right)),
-                             QItemSelectionModel::Select);
+    selectionModel()->select(
+        QItemSelection(model_->index(block.top, block.left), model_->index(block.bottom, block.right)),
+        QItemSelectionModel::Select);
 }
 
 QList<CellBlock> MapGrid::selectedBlocks() const

@@ -8,8 +8,7 @@
 namespace vantrell {
 
 MapGridPage::MapGridPage(EditorState& state, common::StatusSink& status, EditKeyReader& keys, QWidget* parent)
-    : QWidget(parent), grid_(new MapGrid(state, status, keys, this)),
-      group_(new QButtonGroup(this))
+    : QWidget(parent), grid_(new MapGrid(state, status, keys, this)), group_(new QButtonGroup(this))
 {
     setObjectName(QStringLiteral("frame_grid"));
     static const char* const captions[6] = {"data",           "injector m/s", "a/f ratio",

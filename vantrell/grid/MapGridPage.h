@@ -19,7 +19,8 @@ class MapGridPage : public QWidget
 {
     Q_OBJECT
   public:
-    MapGridPage(EditorState& state, common::StatusSink& status, EditKeyReader& keys, QWidget* parent = nullptr);
+    MapGridPage(EditorState& state, common::StatusSink& status, EditKeyReader& keys,
+                QWidget* parent = nullptr);
 
     MapGrid* grid() const { return grid_; }
     const DisplayOptions& options() const { return options_; }

@@ -89,7 +89,8 @@ std::string readScaledValue(const EngineDefinition& def, const RomBuffer& rom, s
 {
     if (def.revsize == 1)
         return common::numberTextSingle(static_cast<float>(rom.at(address)) * def.revtimes);
-    double v = (static_cast<double>(rom.at(address)) * 256.0 + rom.at(address + 1)) * static_cast<double>(def.revtimes);
+    double v = (static_cast<double>(rom.at(address)) * 256.0 + rom.at(address + 1)) *
+               static_cast<double>(def.revtimes);
     return common::numberText(v);
 }
 

@@ -11,10 +11,10 @@ namespace vantrell {
 
 struct RomRead
 {
-    bool ok = false;            // false: the file could not be read; the buffer is unchanged
-    std::size_t bytesRead = 0;  // how many bytes came from the file (at most the buffer size)
-    bool shortFile = false;     // the file was shorter than the buffer; the rest is now zero
-    std::string error;          // the reason, when !ok
+    bool ok = false;           // false: the file could not be read; the buffer is unchanged
+    std::size_t bytesRead = 0; // how many bytes came from the file (at most the buffer size)
+    bool shortFile = false;    // the file was shorter than the buffer; the rest is now zero
+    std::string error;         // the reason, when !ok
 };
 
 // Reads the first rom.size() bytes of the file into the document (a load, not an edit step). A shorter

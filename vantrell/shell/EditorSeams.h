@@ -10,7 +10,7 @@ namespace vantrell {
 
 class Dialogs
 {
-public:
+  public:
     virtual ~Dialogs() = default;
 
     // File-open dialog; the filter is "description|pattern|..." pairs. Returns the chosen path, or
@@ -19,7 +19,8 @@ public:
                                              const std::string& strDefaultExtention,
                                              const std::string& strDefaultPath) = 0;
     // File-save dialog (note the argument order); no question before an existing file is replaced.
-    virtual std::string fncGetFileNametoSave(const std::string& strFilter, const std::string& strDefaultExtention,
+    virtual std::string fncGetFileNametoSave(const std::string& strFilter,
+                                             const std::string& strDefaultExtention,
                                              const std::string& strDialogTitle,
                                              const std::string& strDefaultDir) = 0;
 
@@ -36,7 +37,7 @@ public:
 // the link offline (with its own status lines), after which every call returns at once.
 class WriteThrough
 {
-public:
+  public:
     virtual ~WriteThrough() = default;
     virtual bool isOnline() const = 0;
     virtual void writeThrough(std::uint32_t romAddress, std::span<const std::uint8_t> bytes) = 0;

@@ -27,7 +27,10 @@ bool EditorState::loadDefinition(const std::string& path, common::StatusSink& st
     return true;
 }
 
-std::optional<MapSet> EditorState::currentMapSet() const { return mapSetOf(currentMap); }
+std::optional<MapSet> EditorState::currentMapSet() const
+{
+    return mapSetOf(currentMap);
+}
 
 std::optional<MapSet> EditorState::mapSetOf(MapKey key) const
 {

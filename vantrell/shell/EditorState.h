@@ -23,7 +23,7 @@ struct ProgramFolders
 
 class EditorState
 {
-public:
+  public:
     EngineDefinition def;
     bool definitionUsable = false; // false until a definition has been accepted
     // The ROM buffer; changed only through its document's apply() and loads.
@@ -32,8 +32,9 @@ public:
     ProgramFolders folders;
 
     // Loads the definition at `path`. On success every value is replaced and the ROM buffer becomes
-    // "romsize" bytes, all zero (a load of the document, not an edit step). A definition that cannot be used is refused with one status line
-    // naming the file and the reason; the previous definition and ROM buffer stay.
+    // "romsize" bytes, all zero (a load of the document, not an edit step). A definition that cannot be used
+    // is refused with one status line naming the file and the reason; the previous definition and ROM buffer
+    // stay.
     bool loadDefinition(const std::string& path, common::StatusSink& status);
 
     // The current map's addresses, or nothing without a usable definition.

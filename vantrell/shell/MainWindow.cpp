@@ -23,7 +23,6 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 
-
 namespace vantrell {
 
 namespace {

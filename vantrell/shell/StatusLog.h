@@ -10,7 +10,7 @@ namespace vantrell {
 
 class StatusLog : public common::StatusSink
 {
-public:
+  public:
     void appendStatusLine(const std::string& line) override
     {
         text_ += line;
@@ -22,7 +22,7 @@ public:
     void setText(const std::string& text) { text_ = text; }
     const std::string& text() const { return text_; }
 
-private:
+  private:
     std::string text_;
 };
 

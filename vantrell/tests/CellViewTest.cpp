@@ -38,8 +38,8 @@ TEST(CellText, EveryModeAgainstHandWorkedValues)
         EXPECT_EQ(text(b, DisplayMode::Data), "0");
         EXPECT_EQ(text(b, DisplayMode::InjectorTime), "10.00"); // 80 x 0.125
         EXPECT_EQ(text(b, DisplayMode::AfRatio), "14.70");
-        EXPECT_EQ(text(b, DisplayMode::DutyCycle), "25%");     // 10 / 40
-        EXPECT_EQ(text(b, DisplayMode::Power), "111");         // 10/40 x 370 = 92.5 cc; /10.2 x 2.04 x 6
+        EXPECT_EQ(text(b, DisplayMode::DutyCycle), "25%"); // 10 / 40
+        EXPECT_EQ(text(b, DisplayMode::Power), "111");     // 10/40 x 370 = 92.5 cc; /10.2 x 2.04 x 6
     }
     EXPECT_EQ(text(192, DisplayMode::Raw), "192");
     EXPECT_EQ(text(128, DisplayMode::Data), "-64");

@@ -15,22 +15,24 @@ using namespace vantrell;
 
 namespace {
 
-const char* kGoodDefinition = "[initialisation]\r\n"
-                              "injectorsize=370 cc\r\ncyl=6\r\ncc=2000\r\nconfig=Test Engine\r\n"
-                              "airflowmeter=1\r\nfuelstep=10\r\nfuelchange=8\r\nignstep=25\r\nignchange=3\r\n"
-                              "revtimes=12.5\r\nrevsize=2\r\nspeedtimes=2\r\nromsize=32768\r\n"
-                              "[address locations]\r\n"
-                              "fuelhighmap=&h7000\r\nfuellowmap=&h7100\r\nignhighmap=&h7200\r\nignlowmap=&h7300\r\n"
-                              "fuelrev=&h7400\r\nfuelflow=&h7410\r\nignrev=&h7420\r\nignflow=&h7430\r\n"
-                              "kval=&h7440\r\ninjnulltime=&h7442\r\nrev1=&h7450\r\nrev2=&hffff\r\n";
+const char* kGoodDefinition =
+    "[initialisation]\r\n"
+    "injectorsize=370 cc\r\ncyl=6\r\ncc=2000\r\nconfig=Test Engine\r\n"
+    "airflowmeter=1\r\nfuelstep=10\r\nfuelchange=8\r\nignstep=25\r\nignchange=3\r\n"
+    "revtimes=12.5\r\nrevsize=2\r\nspeedtimes=2\r\nromsize=32768\r\n"
+    "[address locations]\r\n"
+    "fuelhighmap=&h7000\r\nfuellowmap=&h7100\r\nignhighmap=&h7200\r\nignlowmap=&h7300\r\n"
+    "fuelrev=&h7400\r\nfuelflow=&h7410\r\nignrev=&h7420\r\nignflow=&h7430\r\n"
+    "kval=&h7440\r\ninjnulltime=&h7442\r\nrev1=&h7450\r\nrev2=&hffff\r\n";
 
 class DefinitionTest : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override
     {
-        dir = std::filesystem::temp_directory_path() /
-              (std::string("tessavel-def-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir =
+            std::filesystem::temp_directory_path() /
+            (std::string("tessavel-def-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(dir);
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
@@ -80,12 +82,15 @@ TEST_F(DefinitionTest, UnusableDefinitionsAreRefusedAndThePreviousOneStays)
     ASSERT_TRUE(state.loadDefinition(write("good.ini", kGoodDefinition), status));
     poke(state.rom, 0x7000, 0x42);
 
-    const std::pair<std::string, std::string> broken[] = {
-        {"romsize=32768", "romsize=big"},        {"romsize=32768", "romsize=1000"},
-        {"romsize=32768", "romsize=0"},          {"romsize=32768", "romsize=131072"},
-        {"romsize=32768\r\n", ""},               {"fuelhighmap=&h7000", "fuelhighmap=main"},
-        {"ignlowmap=&h7300\r\n", ""},            {"fuelflow=&h7410", "fuelflow=&h7ff8"},
-        {"ignhighmap=&h7200", "ignhighmap=&h7f01"}};
+    const std::pair<std::string, std::string> broken[] = {{"romsize=32768", "romsize=big"},
+                                                          {"romsize=32768", "romsize=1000"},
+                                                          {"romsize=32768", "romsize=0"},
+                                                          {"romsize=32768", "romsize=131072"},
+                                                          {"romsize=32768\r\n", ""},
+                                                          {"fuelhighmap=&h7000", "fuelhighmap=main"},
+                                                          {"ignlowmap=&h7300\r\n", ""},
+                                                          {"fuelflow=&h7410", "fuelflow=&h7ff8"},
+                                                          {"ignhighmap=&h7200", "ignhighmap=&h7f01"}};
     for (const auto& [from, to] : broken) {
         status.lines.clear();
         EXPECT_FALSE(state.loadDefinition(write("bad.ini", replaced(from, to)), status)) << to;

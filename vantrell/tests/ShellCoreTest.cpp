@@ -131,7 +131,8 @@ TEST_F(GridEditingTest, EditChangesTheCellShownAtTheGridPosition)
     EXPECT_EQ(change->changes[0].after, std::vector<std::uint8_t>{0xB5});
     ASSERT_TRUE(state.rom.apply(*change));
     EXPECT_EQ(state.rom.at(0x100u + 16 * 2 + 3), 0xB5);
-    const CellLook look = editedCellLook(state, *state.currentMapSet(), MapKind::Fuel, DisplayMode::Data, 2, 3);
+    const CellLook look =
+        editedCellLook(state, *state.currentMapSet(), MapKind::Fuel, DisplayMode::Data, 2, 3);
     EXPECT_EQ(look.text, "-11");
     EXPECT_EQ(look.background, kDarkBlue);
 }

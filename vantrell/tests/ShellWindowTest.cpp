@@ -400,8 +400,7 @@ void expectGridMatchesCore(MainWindow& w)
                       QColor(look.background.r, look.background.g, look.background.b));
             ASSERT_EQ(item.data(Qt::ForegroundRole).value<QBrush>().color(), QColor(Qt::white));
         }
-        ASSERT_EQ(w.grid()->cellText(r + 1, 0).toStdString(),
-                  rowHeaderText(state.rom.at(set.rpmAxis + r)));
+        ASSERT_EQ(w.grid()->cellText(r + 1, 0).toStdString(), rowHeaderText(state.rom.at(set.rpmAxis + r)));
         ASSERT_EQ(w.grid()->cellText(0, r + 1).toStdString(),
                   columnHeaderText(state.rom.at(set.loadAxis + r)));
     }

@@ -11,8 +11,8 @@
 
 namespace vantrell {
 
-AirflowMeterPage::AirflowMeterPage(EditorState& state, common::StatusSink& status,
-                                   Dialogs& dialogs, QWidget* parent)
+AirflowMeterPage::AirflowMeterPage(EditorState& state, common::StatusSink& status, Dialogs& dialogs,
+                                   QWidget* parent)
     : QGroupBox(QStringLiteral("Airflow Meter Selector screen"), parent), state_(state), status_(status),
       dialogs_(dialogs)
 {

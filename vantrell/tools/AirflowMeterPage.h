@@ -38,7 +38,6 @@ class AirflowMeterPage : public QGroupBox
     const AirflowMeterSwap& swap() const { return swap_; }
     MeterGraph* graph() const { return graph_; }
 
-
   private:
     void choose(int index);
     void commit();

@@ -23,8 +23,7 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, bool wrap 
 
 } // namespace
 
-InjectorPage::InjectorPage(EditorState& state, common::StatusSink& status,
-                           Dialogs& dialogs, QWidget* parent)
+InjectorPage::InjectorPage(EditorState& state, common::StatusSink& status, Dialogs& dialogs, QWidget* parent)
     : QGroupBox(QStringLiteral("Injector Settings and information"), parent), state_(state), status_(status),
       dialogs_(dialogs)
 {
@@ -130,8 +129,7 @@ void InjectorPage::fillEntryFields()
 
 void InjectorPage::recalculate()
 {
-    const ResizeResult result =
-        resizeInjectors(state_, newSize_->text().toStdString(), status_, dialogs_);
+    const ResizeResult result = resizeInjectors(state_, newSize_->text().toStdString(), status_, dialogs_);
     if (result.done)
         kEntry_->setText(QString::fromStdString(result.kText));
     fillEntryFields();

@@ -21,8 +21,7 @@ class InjectorPage : public QGroupBox, private DocumentListener
     Q_OBJECT
   public:
     // The page uses the state and seams for its whole lifetime; it does not own them.
-    InjectorPage(EditorState& state, common::StatusSink& status, Dialogs& dialogs,
-                 QWidget* parent = nullptr);
+    InjectorPage(EditorState& state, common::StatusSink& status, Dialogs& dialogs, QWidget* parent = nullptr);
 
     // Places and shows the page, sets the factory size caption and fills the entry fields.
     void openPage();
@@ -31,7 +30,6 @@ class InjectorPage : public QGroupBox, private DocumentListener
     void refill();
     // K and the null time from the ROM buffer into k_data_entry and null_data_entry.
     void fillEntryFields();
-
 
     ~InjectorPage() override;
 

@@ -15,10 +15,9 @@ const char* const kGridNames[] = {"boostlimit", "injbase",           "injcap",
 
 } // namespace
 
-LimiterPage::LimiterPage(EditorState& state, common::StatusSink& status, Dialogs&,
-                         EditKeyReader& keys, QWidget* parent)
-    : QGroupBox(QStringLiteral("Misc Limiters"), parent), state_(state), status_(status),
-      keys_(keys)
+LimiterPage::LimiterPage(EditorState& state, common::StatusSink& status, Dialogs&, EditKeyReader& keys,
+                         QWidget* parent)
+    : QGroupBox(QStringLiteral("Misc Limiters"), parent), state_(state), status_(status), keys_(keys)
 {
     setObjectName(QStringLiteral("frame_limiters"));
     usePageFont(this);
@@ -113,8 +112,8 @@ bool LimiterPage::eventFilter(QObject* watched, QEvent* event)
                                                             : LimiterKey::Other;
     const bool shift = press.modifiers & Qt::ShiftModifier;
     const std::string text = table->item(0, 1)->text().toStdString();
-    const std::string next = rev ? editRevLimit(state_, text, k, shift, status_)
-                                 : editSpeedLimit(state_, text, k, shift, status_);
+    const std::string next =
+        rev ? editRevLimit(state_, text, k, shift, status_) : editSpeedLimit(state_, text, k, shift, status_);
     table->item(0, 1)->setText(QString::fromStdString(next));
     return false;
 }

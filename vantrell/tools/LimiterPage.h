@@ -23,8 +23,8 @@ class LimiterPage : public QGroupBox
     Q_OBJECT
   public:
     // The page uses the state, seams and key reader for its whole lifetime; it does not own them.
-    LimiterPage(EditorState& state, common::StatusSink& status, Dialogs& dialogs,
-                EditKeyReader& keys, QWidget* parent = nullptr);
+    LimiterPage(EditorState& state, common::StatusSink& status, Dialogs& dialogs, EditKeyReader& keys,
+                QWidget* parent = nullptr);
 
     // Fills and shows the grids present in the engine definition, then places and shows the page.
     void openPage();
@@ -34,7 +34,6 @@ class LimiterPage : public QGroupBox
 
     // Twips to pixels at 15 twips a pixel.
     static int pixels(int twips) { return (twips + 7) / 15; }
-
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

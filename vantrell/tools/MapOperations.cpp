@@ -149,8 +149,8 @@ bool shuntMap(EditorState& state, Dialogs& dialogs, common::StatusSink& status)
                 shuntRows(step, low->map, rule);
                 shiftAxis(step, high->loadAxis, 25);
             }
-            changed = state.rom.apply(step.finish(fuel ? "shunt of the fuel maps" : "shunt of the ignition maps",
-                                                  EditSource::Shunt, false));
+            changed = state.rom.apply(step.finish(
+                fuel ? "shunt of the fuel maps" : "shunt of the ignition maps", EditSource::Shunt, false));
         }
     }
     status.appendStatusLine(map_messages::kWarning1);
