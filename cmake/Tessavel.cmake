@@ -35,8 +35,8 @@ function(tessavel_test)
                ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
 
-# tessavel_benchmark(NAME <target> SOURCES <files...> LIBS <libs...>): built with the tests, run by hand
-# (./build/test/.../name) or by scripts/bench; never part of ctest.
+# tessavel_benchmark(NAME <target> SOURCES <files...> LIBS <libs...>): built with the tests, run
+# by hand (./build/test/.../name); never part of ctest.
 function(tessavel_benchmark)
   if(NOT TESSAVEL_TESTS OR NOT benchmark_FOUND)
     return()

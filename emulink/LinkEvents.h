@@ -19,7 +19,9 @@ class LinkEvents
     virtual ~LinkEvents() = default;
 
     virtual void onlineChanged(bool /*online*/) {}
-    // An operation ended with the link offline and the port closed (see EmulatorLink::wentOffline).
+    // An operation ended with the link offline and the port closed (going offline, a failed online
+    // attempt, a scan whose port will not open, a line event, a silent board), also when the link had not
+    // been online: a window shows what the line is doing now.
     virtual void wentOffline() {}
     virtual void capacityChanged(std::uint32_t /*capacity*/) {}
     virtual void foundCountChanged(int /*count*/) {}

@@ -1,6 +1,6 @@
 // What the link's operations report back: what was sent, what was refused and why, and whether (and
-// why) the link went offline on the way. The operations say nothing to the user; the editor turns these
-// results into its status lines (LinkStatusLines).
+// why) the link went offline on the way. The operations say nothing to the user: what the user reads
+// is the caller's to write from these results.
 #pragma once
 
 #include "LinkSession.h"

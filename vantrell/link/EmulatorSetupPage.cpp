@@ -1,6 +1,7 @@
 #include "vantrell/link/EmulatorSetupPage.h"
 
-#include "emulink/EmulatorLink.h"
+#include "vantrell/link/EmulatorLink.h"
+
 #include "emulink/PortNames.h"
 
 #include <QButtonGroup>
@@ -39,8 +40,8 @@ void clearGroup(QButtonGroup* group)
 
 } // namespace
 
-EmulatorSetupPage::EmulatorSetupPage(emulink::EmulatorLink& link, common::StatusSink& status,
-                                     QString programFolder, QWidget* parent)
+EmulatorSetupPage::EmulatorSetupPage(EmulatorLink& link, common::StatusSink& status, QString programFolder,
+                                     QWidget* parent)
     : QWidget(parent), link_(link), status_(status), programFolder_(std::move(programFolder)),
       portBox_(new QLineEdit(QStringLiteral("1"), this)),
       scanButton_(new QPushButton(QStringLiteral("Scan for Emulators"), this)),
@@ -104,10 +105,10 @@ EmulatorSetupPage::EmulatorSetupPage(emulink::EmulatorLink& link, common::Status
     connect(bitsGroup_, &QButtonGroup::idClicked, this, &EmulatorSetupPage::bitsClicked);
     connect(pullGroup_, &QButtonGroup::idClicked, this,
             [this](int id) { settings_.emulator_resistor = static_cast<std::int16_t>(id); });
-    connect(&link_, &emulink::EmulatorLink::scanProgress, scanbar_, &QProgressBar::setValue);
-    connect(&link_, &emulink::EmulatorLink::foundCountChanged, this,
+    connect(&link_, &EmulatorLink::scanProgress, scanbar_, &QProgressBar::setValue);
+    connect(&link_, &EmulatorLink::foundCountChanged, this,
             [this](int count) { found_->setText(QString::number(count)); });
-    connect(&link_, &emulink::EmulatorLink::scanStarted, this, &EmulatorSetupPage::scanStarted);
+    connect(&link_, &EmulatorLink::scanStarted, this, &EmulatorSetupPage::scanStarted);
 }
 
 void EmulatorSetupPage::resetSettings()

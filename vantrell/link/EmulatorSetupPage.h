@@ -15,18 +15,16 @@ class QProgressBar;
 class QPushButton;
 class QRadioButton;
 
-namespace emulink {
-class EmulatorLink;
-}
-
 namespace vantrell {
+
+class EmulatorLink;
 
 class EmulatorSetupPage : public QWidget
 {
     Q_OBJECT
   public:
     // `programFolder` is where config/ports.ini may name the ports.
-    EmulatorSetupPage(emulink::EmulatorLink& link, common::StatusSink& status, QString programFolder,
+    EmulatorSetupPage(EmulatorLink& link, common::StatusSink& status, QString programFolder,
                       QWidget* parent = nullptr);
 
     EmulatorSettings& settings() { return settings_; }
@@ -55,7 +53,7 @@ class EmulatorSetupPage : public QWidget
     void showBits();
     void portBoxEdited();
 
-    emulink::EmulatorLink& link_;
+    EmulatorLink& link_;
     common::StatusSink& status_;
     QString programFolder_;
     EmulatorSettings settings_;

@@ -1,11 +1,10 @@
 #include "vantrell/link/LinkWriteThrough.h"
 
-#include "emulink/EmulatorLink.h"
+#include "vantrell/link/EmulatorLink.h"
 
 namespace vantrell {
 
-LinkWriteThrough::LinkWriteThrough(emulink::EmulatorLink& link, QObject* parent)
-    : QObject(parent), link_(link)
+LinkWriteThrough::LinkWriteThrough(EmulatorLink& link, QObject* parent) : QObject(parent), link_(link)
 {
     retry_.setInterval(5);
     retry_.setSingleShot(true);

@@ -11,17 +11,15 @@
 #include <deque>
 #include <vector>
 
-namespace emulink {
-class EmulatorLink;
-}
-
 namespace vantrell {
+
+class EmulatorLink;
 
 class LinkWriteThrough : public QObject, public WriteThrough
 {
     Q_OBJECT
   public:
-    explicit LinkWriteThrough(emulink::EmulatorLink& link, QObject* parent = nullptr);
+    explicit LinkWriteThrough(EmulatorLink& link, QObject* parent = nullptr);
 
     bool isOnline() const override;
     // Offline: nothing is sent. A board that does not answer takes the link offline inside the link
@@ -41,7 +39,7 @@ class LinkWriteThrough : public QObject, public WriteThrough
     };
     void sendHeld();
 
-    emulink::EmulatorLink& link_;
+    EmulatorLink& link_;
     std::deque<Held> held_;
     QTimer retry_;
 };

@@ -505,7 +505,7 @@ TEST(LinkWriteThroughAdapter, WriteDuringAWaitIsSentAfterTheExchange)
     emulink::FakeClock clock;
     boardsim::InProcessPort port(bus, clock);
     common::StatusLines status;
-    emulink::EmulatorLink link(port, clock, status);
+    EmulatorLink link(port, clock, status);
     link.setRomSize(0x8000);
     link.setPortName("1");
     link.setFoundEmulators({1, 0}, 1);

@@ -4,14 +4,15 @@
 #include "vantrell/tools/InjectorTools.h"
 #include "vantrell/tools/Limiters.h"
 #include "vantrell/tools/MapOperations.h"
+#include "vantrell/link/LinkWriteThrough.h"
 
 #include "ToolTestSupport.h"
-#include "emulink/EmulatorLink.h"
 #include "emulink/Frames.h"
 #include "emulink/QtSerialPort.h"
 #include "emulink/SteadyClock.h"
 #include "testsupport/PauseSkippingClock.h"
 #include "testsupport/VirtualBoard.h"
+#include "vantrell/link/EmulatorLink.h"
 #include "vantrell/rom/RomFile.h"
 
 #include <QCoreApplication>
@@ -28,21 +29,6 @@ using namespace vantrell::testing;
 namespace {
 
 using testsupport::PauseSkippingClock;
-
-// The editor's write-through seam over the link.
-class LinkWriteThrough : public WriteThrough
-{
-  public:
-    explicit LinkWriteThrough(emulink::EmulatorLink& link) : link_(link) {}
-    bool isOnline() const override { return link_.isOnline(); }
-    void writeThrough(std::uint32_t romAddress, std::span<const std::uint8_t> bytes) override
-    {
-        link_.writeThrough(romAddress, bytes);
-    }
-
-  private:
-    emulink::EmulatorLink& link_;
-};
 
 struct ShortWrite
 {
@@ -109,7 +95,7 @@ class ToolsOnline : public ::testing::Test
     std::unique_ptr<testsupport::VirtualBoard> board;
     PauseSkippingClock clock;
     emulink::QtSerialPort port;
-    emulink::EmulatorLink link{port, clock, status};
+    EmulatorLink link{port, clock, status};
     LinkWriteThrough seam{link};
     // The editor's own listener: every edit step of the document goes through the seam.
     StepWriteThrough sender{seam};

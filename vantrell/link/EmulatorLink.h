@@ -21,17 +21,17 @@
 // definition loaded while online takes the link offline, and every send refuses while the two disagree.
 #pragma once
 
-#include "BoardChannel.h"
-#include "Clock.h"
-#include "Frames.h"
-#include "LinkEvents.h"
-#include "LinkOperations.h"
-#include "LinkResults.h"
-#include "LinkSession.h"
-#include "LinkStatusLines.h"
-#include "SerialPort.h"
+#include "vantrell/link/LinkStatusLines.h"
 
 #include "common/StatusSink.h"
+#include "emulink/BoardChannel.h"
+#include "emulink/Clock.h"
+#include "emulink/Frames.h"
+#include "emulink/LinkEvents.h"
+#include "emulink/LinkOperations.h"
+#include "emulink/LinkResults.h"
+#include "emulink/LinkSession.h"
+#include "emulink/SerialPort.h"
 
 #include <QObject>
 #include <QString>
@@ -46,27 +46,28 @@
 #include <string>
 #include <vector>
 
-namespace emulink {
+namespace vantrell {
 
 class EmulatorLink : public QObject
 {
     Q_OBJECT
   public:
-    static constexpr std::chrono::milliseconds kReplyTimeout = BoardChannel::kReplyTimeout;
-    static constexpr int kMaxFailuresInRow = BoardChannel::kMaxFailuresInRow;
-    static constexpr std::chrono::milliseconds kProbeTimeout = LinkOperations::kProbeTimeout;
-    static constexpr std::chrono::seconds kScanPause = LinkOperations::kScanPause;
-    static constexpr std::chrono::seconds kOnlineSearch = LinkOperations::kOnlineSearch;
+    static constexpr std::chrono::milliseconds kReplyTimeout = emulink::BoardChannel::kReplyTimeout;
+    static constexpr int kMaxFailuresInRow = emulink::BoardChannel::kMaxFailuresInRow;
+    static constexpr std::chrono::milliseconds kProbeTimeout = emulink::LinkOperations::kProbeTimeout;
+    static constexpr std::chrono::seconds kScanPause = emulink::LinkOperations::kScanPause;
+    static constexpr std::chrono::seconds kOnlineSearch = emulink::LinkOperations::kOnlineSearch;
     static constexpr std::uint32_t kCapacity27C256 = emulink::kCapacity27C256;
     static constexpr std::uint32_t kCapacity27C512 = emulink::kCapacity27C512;
 
     // The link uses the port, clock and sink for its whole lifetime; it does not own them.
-    EmulatorLink(SerialPort& port, Clock& clock, common::StatusSink& status, QObject* parent = nullptr);
+    EmulatorLink(emulink::SerialPort& port, emulink::Clock& clock, common::StatusSink& status,
+                 QObject* parent = nullptr);
     ~EmulatorLink() override;
 
     // --- state ---
     // Everything the link holds, for reading.
-    const LinkSession& session() const { return session_; }
+    const emulink::LinkSession& session() const { return session_; }
     bool isOnline() const { return session_.isOnline(); }
     // Board IDs of the two slots (0 until a scan fills them) and the count the last scan found.
     std::array<std::uint8_t, 2> foundIds() const { return session_.found().ids; }
@@ -85,7 +86,7 @@ class EmulatorLink : public QObject
     // the board: the link is then offline and every send is refused.
     std::int64_t emulatorOffset() const { return session_.emulatorOffset(); }
 
-    // Name of the port that the next open uses (see resolvePortName in PortNames.h).
+    // Name of the port that the next open uses (see resolvePortName in emulink/PortNames.h).
     void setPortName(const QString& name) { session_.setPortName(name); }
     QString portName() const { return session_.portName(); }
 
@@ -102,7 +103,7 @@ class EmulatorLink : public QObject
     // Returns what arrived: empty when nothing did, when the port is closed, and (nothing sent) when
     // called from inside another exchange's wait. Does not look at the online flag; never counted as a
     // failure.
-    Bytes versionProbe(std::uint8_t id);
+    emulink::Bytes versionProbe(std::uint8_t id);
 
     // --- discovery and online state ---
     // The scan: port open (on failure kPortError and a line with the reason; if the link was online it
@@ -139,7 +140,7 @@ class EmulatorLink : public QObject
     // here: callers do not repeat the call (a Busy result in particular stays Busy until the outer
     // exchange has returned). An empty range is Sent without sending; online with an empty found list
     // the link goes offline (LinkDropped, status line). Refusals come with a status line.
-    WriteThroughResult writeThrough(std::uint32_t romAddress, std::span<const std::uint8_t> bytes);
+    emulink::WriteThroughResult writeThrough(std::uint32_t romAddress, std::span<const std::uint8_t> bytes);
 
     // Upload of the ROM buffer: 256-byte chunks, each chunk to every found board (verified block write,
     // at most kMaxFailuresInRow tries) before the next. `progress(k, chunkCount)` is called before
@@ -148,8 +149,8 @@ class EmulatorLink : public QObject
     // size given to setRomSize(), and ends with
     // "buffer moved to emulator successfully" only when every chunk reached every board; otherwise
     // "Upload incomplete - emulator disabled" and the count of chunks sent.
-    UploadResult upload(std::span<const std::uint8_t> rom,
-                        const std::function<void(int chunk, int chunkCount)>& progress = {});
+    emulink::UploadResult upload(std::span<const std::uint8_t> rom,
+                                 const std::function<void(int chunk, int chunkCount)>& progress = {});
 
     // Range read, for checking what a board holds: `length` bytes (a whole number of 256-byte blocks)
     // from ROM address romAddress (wire address romAddress + emulatorOffset()) from the found board
@@ -160,10 +161,10 @@ class EmulatorLink : public QObject
     // offline, called from inside another exchange's wait, for a board not in the found list, for a
     // ROM larger than capacity() or a range outside the board memory (a status line each, never counted
     // as a failure), and online with an empty found list (the link goes offline, status line).
-    RangeRead readRange(std::uint8_t id, std::uint32_t romAddress, std::size_t length,
-                        const std::function<void(int block, int blockCount)>& progress = {});
+    emulink::RangeRead readRange(std::uint8_t id, std::uint32_t romAddress, std::size_t length,
+                                 const std::function<void(int block, int blockCount)>& progress = {});
     // readRange() of the one block at romAddress: its 256 bytes, or nullopt when it was not read.
-    std::optional<Bytes> readBlock(std::uint8_t id, std::uint32_t romAddress);
+    std::optional<emulink::Bytes> readBlock(std::uint8_t id, std::uint32_t romAddress);
 
     // True while an exchange is waiting for its reply.
     bool isBusy() const { return session_.isBusy(); }
@@ -187,14 +188,14 @@ class EmulatorLink : public QObject
 
   private:
     class Relay;
-    void onCommsError(CommsEvent event);
+    void onCommsError(emulink::CommsEvent event);
     void say(const std::vector<std::string>& lines);
 
     common::StatusSink& status_;
-    LinkSession session_;
-    BoardChannel channel_;
+    emulink::LinkSession session_;
+    emulink::BoardChannel channel_;
     std::unique_ptr<Relay> relay_;
-    LinkOperations operations_;
+    emulink::LinkOperations operations_;
 };
 
-} // namespace emulink
+} // namespace vantrell

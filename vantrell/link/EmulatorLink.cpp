@@ -1,9 +1,9 @@
-#include "EmulatorLink.h"
+#include "vantrell/link/EmulatorLink.h"
 
-namespace emulink {
+namespace vantrell {
 
 // Passes the operations' events on as the link's signals, and the notices to the status lines.
-class EmulatorLink::Relay : public LinkEvents
+class EmulatorLink::Relay : public emulink::LinkEvents
 {
   public:
     explicit Relay(EmulatorLink& link) : link_(link) {}
@@ -14,17 +14,18 @@ class EmulatorLink::Relay : public LinkEvents
     void foundCountChanged(int count) override { emit link_.foundCountChanged(count); }
     void scanStarted() override { emit link_.scanStarted(); }
     void scanProgress(int value) override { emit link_.scanProgress(value); }
-    void notice(Notice notice) override { link_.say({noticeLine(notice)}); }
+    void notice(emulink::Notice notice) override { link_.say({noticeLine(notice)}); }
 
   private:
     EmulatorLink& link_;
 };
 
-EmulatorLink::EmulatorLink(SerialPort& port, Clock& clock, common::StatusSink& status, QObject* parent)
+EmulatorLink::EmulatorLink(emulink::SerialPort& port, emulink::Clock& clock, common::StatusSink& status,
+                           QObject* parent)
     : QObject(parent), status_(status), channel_(port, clock), relay_(std::make_unique<Relay>(*this)),
       operations_(session_, channel_, *relay_)
 {
-    connect(&port, &SerialPort::commsError, this, &EmulatorLink::onCommsError);
+    connect(&port, &emulink::SerialPort::commsError, this, &EmulatorLink::onCommsError);
 }
 
 EmulatorLink::~EmulatorLink() = default;
@@ -54,14 +55,14 @@ bool EmulatorLink::isPortOpen() const
     return operations_.isPortOpen();
 }
 
-Bytes EmulatorLink::versionProbe(std::uint8_t id)
+emulink::Bytes EmulatorLink::versionProbe(std::uint8_t id)
 {
     return operations_.probeVersion(id);
 }
 
 int EmulatorLink::scan()
 {
-    const ScanResult result = operations_.scan();
+    const emulink::ScanResult result = operations_.scan();
     say(scanLines(result));
     return result.count();
 }
@@ -85,38 +86,39 @@ void EmulatorLink::goOffline()
     operations_.goOffline();
 }
 
-WriteThroughResult EmulatorLink::writeThrough(std::uint32_t romAddress, std::span<const std::uint8_t> bytes)
+emulink::WriteThroughResult EmulatorLink::writeThrough(std::uint32_t romAddress,
+                                                       std::span<const std::uint8_t> bytes)
 {
-    const WriteReport report = operations_.writeThrough(romAddress, bytes);
+    const emulink::WriteReport report = operations_.writeThrough(romAddress, bytes);
     say(writeThroughLines(report));
     return report.result;
 }
 
-UploadResult EmulatorLink::upload(std::span<const std::uint8_t> rom,
-                                  const std::function<void(int chunk, int chunkCount)>& progress)
+emulink::UploadResult EmulatorLink::upload(std::span<const std::uint8_t> rom,
+                                           const std::function<void(int chunk, int chunkCount)>& progress)
 {
-    const UploadResult result = operations_.upload(rom, progress);
+    const emulink::UploadResult result = operations_.upload(rom, progress);
     say(uploadLines(result));
     return result;
 }
 
-RangeRead EmulatorLink::readRange(std::uint8_t id, std::uint32_t romAddress, std::size_t length,
-                                  const std::function<void(int block, int blockCount)>& progress)
+emulink::RangeRead EmulatorLink::readRange(std::uint8_t id, std::uint32_t romAddress, std::size_t length,
+                                           const std::function<void(int block, int blockCount)>& progress)
 {
-    RangeRead read = operations_.readRange(id, romAddress, length, progress);
+    emulink::RangeRead read = operations_.readRange(id, romAddress, length, progress);
     say(rangeReadLines(read));
     return read;
 }
 
-std::optional<Bytes> EmulatorLink::readBlock(std::uint8_t id, std::uint32_t romAddress)
+std::optional<emulink::Bytes> EmulatorLink::readBlock(std::uint8_t id, std::uint32_t romAddress)
 {
-    RangeRead read = readRange(id, romAddress, kChunkSize);
+    emulink::RangeRead read = readRange(id, romAddress, emulink::kChunkSize);
     if (!read.complete)
         return std::nullopt;
     return std::move(read.bytes);
 }
 
-void EmulatorLink::onCommsError(CommsEvent /*event*/)
+void EmulatorLink::onCommsError(emulink::CommsEvent /*event*/)
 {
     operations_.goOffline();
     say(lineEventLines());
@@ -128,4 +130,4 @@ void EmulatorLink::say(const std::vector<std::string>& lines)
         status_.appendStatusLine(line);
 }
 
-} // namespace emulink
+} // namespace vantrell

@@ -1,17 +1,17 @@
 // A link over simulated boards in the test process: bus, fake clock, port, status lines and link.
 #pragma once
 
-#include "EmulatorLink.h"
-#include "FakeClock.h"
-#include "boardsim/InProcessPort.h"
+#include "vantrell/link/EmulatorLink.h"
 
+#include "boardsim/InProcessPort.h"
 #include "common/StatusSink.h"
+#include "emulink/FakeClock.h"
 
 #include <memory>
 #include <string>
 #include <vector>
 
-namespace emulink::testing {
+namespace vantrell::testing {
 
 struct InProcessRig
 {
@@ -38,18 +38,18 @@ struct InProcessRig
     }
 
     boardsim::BoardBus bus;
-    FakeClock clock;
+    emulink::FakeClock clock;
     boardsim::InProcessPort port;
     common::StatusLines status;
     EmulatorLink link;
 };
 
-inline Bytes bytesOf(std::initializer_list<int> values)
+inline emulink::Bytes bytesOf(std::initializer_list<int> values)
 {
-    Bytes out;
+    emulink::Bytes out;
     for (int v : values)
         out.push_back(static_cast<std::uint8_t>(v));
     return out;
 }
 
-} // namespace emulink::testing
+} // namespace vantrell::testing

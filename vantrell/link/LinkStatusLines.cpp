@@ -1,14 +1,27 @@
-#include "LinkStatusLines.h"
+#include "vantrell/link/LinkStatusLines.h"
 
 #include "common/Numbers.h"
 
-namespace emulink {
+namespace vantrell {
+
+using emulink::DropCause;
+using emulink::LinkDrop;
+using emulink::Notice;
+using emulink::OnlineResult;
+using emulink::PortOpenFailure;
+using emulink::RangeRead;
+using emulink::Refusal;
+using emulink::RefusalReason;
+using emulink::ScanResult;
+using emulink::UploadResult;
+using emulink::WriteReport;
+using emulink::WriteThroughResult;
 
 namespace {
 
 const char* eepromName(std::uint32_t capacity)
 {
-    return capacity == kCapacity27C256 ? "27c256" : "27c512";
+    return capacity == emulink::kCapacity27C256 ? "27c256" : "27c512";
 }
 
 // "<what> - ROM size of 65536 bytes is larger than the emulator memory of 32768 bytes".
@@ -36,22 +49,23 @@ std::string noticeLine(Notice notice)
 {
     switch (notice) {
     case Notice::Scanning:
-        return messages::kScanning;
+        return link_messages::kScanning;
     case Notice::LookingForBoard:
-        return messages::kLooking;
+        return link_messages::kLooking;
     }
     return {};
 }
 
 std::vector<std::string> lineEventLines()
 {
-    return {messages::kWarning, messages::kCommsError, messages::kDisabled, messages::kWarning};
+    return {link_messages::kWarning, link_messages::kCommsError, link_messages::kDisabled,
+            link_messages::kWarning};
 }
 
 std::vector<std::string> portFailureLines(const PortOpenFailure& failure)
 {
-    std::vector<std::string> lines{messages::kPortError};
-    const QString reason = openFailureAdvice(failure.kind, failure.portName, failure.systemText);
+    std::vector<std::string> lines{link_messages::kPortError};
+    const QString reason = emulink::openFailureAdvice(failure.kind, failure.portName, failure.systemText);
     if (!reason.isEmpty())
         lines.push_back(reason.toStdString());
     return lines;
@@ -64,9 +78,10 @@ std::vector<std::string> dropLines(const LinkDrop& drop)
     case DropCause::LineEvent:
         return {};
     case DropCause::NoBoardInList:
-        return {messages::kNoBoardInList};
+        return {link_messages::kNoBoardInList};
     case DropCause::NotResponding:
-        return {messages::kWarning, messages::kNotResponding, messages::kDisabled, messages::kWarning};
+        return {link_messages::kWarning, link_messages::kNotResponding, link_messages::kDisabled,
+                link_messages::kWarning};
     case DropCause::RomTooLarge:
         return {romTooLarge("Emulator disabled", drop.romSize, drop.capacity)};
     }
@@ -108,8 +123,8 @@ std::vector<std::string> scanLines(const ScanResult& result)
     for (int slot = 0; slot < result.found.count; ++slot)
         lines.push_back("Emulator ID " + common::numberText(result.found.ids[std::size_t(slot)]));
     if (result.found.count == 0) {
-        lines.push_back(messages::kConnectBoard);
-        lines.push_back(messages::kRunSetupTool);
+        lines.push_back(link_messages::kConnectBoard);
+        lines.push_back(link_messages::kRunSetupTool);
     }
     append(lines, dropLines(result.drop));
     return lines;
@@ -123,12 +138,12 @@ std::vector<std::string> onlineLines(const OnlineResult& result)
     case Outcome::LineEvent:
         return {};
     case Outcome::NoBoardInList:
-        return {messages::kNoBoardInList};
+        return {link_messages::kNoBoardInList};
     case Outcome::PortFailure:
         return result.portFailure ? portFailureLines(*result.portFailure)
-                                  : std::vector<std::string>{messages::kPortError};
+                                  : std::vector<std::string>{link_messages::kPortError};
     case Outcome::NotFound:
-        return {messages::kNotFound};
+        return {link_messages::kNotFound};
     case Outcome::RomTooLarge:
     case Outcome::Online:
         break;
@@ -164,7 +179,7 @@ std::vector<std::string> uploadLines(const UploadResult& result)
 {
     switch (result.start) {
     case UploadResult::Start::Offline:
-        return {messages::kUploadOffline};
+        return {link_messages::kUploadOffline};
     case UploadResult::Start::Busy:
         return {};
     case UploadResult::Start::Refused:
@@ -174,9 +189,9 @@ std::vector<std::string> uploadLines(const UploadResult& result)
     }
     std::vector<std::string> lines = dropLines(result.drop);
     if (result.complete) {
-        lines.push_back(messages::kUploadDone);
+        lines.push_back(link_messages::kUploadDone);
     } else {
-        lines.push_back(messages::kUploadIncomplete);
+        lines.push_back(link_messages::kUploadIncomplete);
         lines.push_back("Chunks sent:" + common::numberText(result.chunksSent) + " of" +
                         common::numberText(result.chunkCount));
     }
@@ -202,4 +217,4 @@ std::vector<std::string> rangeReadLines(const RangeRead& read)
     return dropLines(read.drop);
 }
 
-} // namespace emulink
+} // namespace vantrell

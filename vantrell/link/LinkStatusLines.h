@@ -3,16 +3,16 @@
 // Pure functions of the results; numbers are written with the sign position blank (" 2").
 #pragma once
 
-#include "LinkEvents.h"
-#include "LinkResults.h"
+#include "emulink/LinkEvents.h"
+#include "emulink/LinkResults.h"
 
 #include <string>
 #include <vector>
 
-namespace emulink {
+namespace vantrell {
 
 // The fixed message texts, for the editor and for tests.
-namespace messages {
+namespace link_messages {
 inline constexpr const char* kWarning = "*******WARNING*********";
 inline constexpr const char* kCommsError = "Comms error detected";
 inline constexpr const char* kNotResponding = "Emulator not responding";
@@ -27,25 +27,25 @@ inline constexpr const char* kNoBoardInList = "No emulator found by the last sca
 inline constexpr const char* kUploadOffline = "Emulator disabled - cannot upload to emulator";
 inline constexpr const char* kUploadDone = "buffer moved to emulator successfully";
 inline constexpr const char* kUploadIncomplete = "Upload incomplete - emulator disabled";
-} // namespace messages
+} // namespace link_messages
 
 // The line shown as the notice comes, before the wait it announces.
-std::string noticeLine(Notice notice);
+std::string noticeLine(emulink::Notice notice);
 // The four lines of a line event, shown as it comes.
 std::vector<std::string> lineEventLines();
 
 // A port that would not open: kPortError, then what went wrong and what to do (when known).
-std::vector<std::string> portFailureLines(const PortOpenFailure& failure);
+std::vector<std::string> portFailureLines(const emulink::PortOpenFailure& failure);
 // Why the link went offline; none for a line event (its lines were shown when it came).
-std::vector<std::string> dropLines(const LinkDrop& drop);
+std::vector<std::string> dropLines(const emulink::LinkDrop& drop);
 // Why `what` ("Write refused", "Read refused", ...) sent nothing.
-std::string refusalLine(const char* what, const Refusal& refusal);
+std::string refusalLine(const char* what, const emulink::Refusal& refusal);
 
 // The lines after each operation.
-std::vector<std::string> scanLines(const ScanResult& result);
-std::vector<std::string> onlineLines(const OnlineResult& result);
-std::vector<std::string> writeThroughLines(const WriteReport& report);
-std::vector<std::string> uploadLines(const UploadResult& result);
-std::vector<std::string> rangeReadLines(const RangeRead& read);
+std::vector<std::string> scanLines(const emulink::ScanResult& result);
+std::vector<std::string> onlineLines(const emulink::OnlineResult& result);
+std::vector<std::string> writeThroughLines(const emulink::WriteReport& report);
+std::vector<std::string> uploadLines(const emulink::UploadResult& result);
+std::vector<std::string> rangeReadLines(const emulink::RangeRead& read);
 
-} // namespace emulink
+} // namespace vantrell

@@ -1,12 +1,12 @@
 // Timings of the link against the real virtual-board program over a pseudo-terminal, reported as
 // ratios: round trip of a short write, CPU time over wall time while waiting, upload time over the
 // time the bytes need on a 115200 baud line. Run by hand; not part of the tests.
-#include "EmulatorLink.h"
-#include "Frames.h"
-#include "QtSerialPort.h"
-#include "SteadyClock.h"
+#include "vantrell/link/EmulatorLink.h"
 
 #include "common/StatusSink.h"
+#include "emulink/Frames.h"
+#include "emulink/QtSerialPort.h"
+#include "emulink/SteadyClock.h"
 #include "testsupport/VirtualBoard.h"
 
 #include <QCoreApplication>
@@ -53,7 +53,7 @@ struct Setup
     emulink::SteadyClock clock;
     emulink::QtSerialPort port;
     common::StatusLines status;
-    emulink::EmulatorLink link{port, clock, status};
+    vantrell::EmulatorLink link{port, clock, status};
 };
 
 void shortWriteRoundTrip(bool paced)
@@ -85,7 +85,7 @@ void waitCpu()
     for (int i = 0; i < count; ++i) {
         s.port.discardBuffers();
         s.port.write(emulink::statusRequest(77));
-        s.clock.waitFor(emulink::EmulatorLink::kReplyTimeout, &s.port,
+        s.clock.waitFor(vantrell::EmulatorLink::kReplyTimeout, &s.port,
                         [&] { return s.port.bytesWaiting() >= 1; });
     }
     const double wall = seconds(std::chrono::steady_clock::now() - start);

@@ -1,11 +1,11 @@
 // The link end to end: QtSerialPort over a pseudo-terminal to the real virtual-board program.
-#include "EmulatorLink.h"
-#include "Frames.h"
-#include "QtSerialPort.h"
-#include "SetupCommands.h"
-#include "SteadyClock.h"
+#include "vantrell/link/EmulatorLink.h"
 
 #include "common/StatusSink.h"
+#include "emulink/Frames.h"
+#include "emulink/QtSerialPort.h"
+#include "emulink/SetupCommands.h"
+#include "emulink/SteadyClock.h"
 #include "testsupport/PauseSkippingClock.h"
 #include "testsupport/VirtualBoard.h"
 
@@ -21,11 +21,24 @@
 using namespace std::chrono_literals;
 using ::testing::ElementsAre;
 
-namespace emulink {
+namespace vantrell {
 namespace {
 
-namespace msg = messages;
+namespace msg = link_messages;
 
+using emulink::Bytes;
+using emulink::chunkRead;
+using emulink::kPullSoft;
+using emulink::openPowered;
+using emulink::QtSerialPort;
+using emulink::setEmulatorId;
+using emulink::setPull;
+using emulink::setupVersionProbe;
+using emulink::shortWrite;
+using emulink::SteadyClock;
+using emulink::UploadResult;
+using emulink::versionRequest;
+using emulink::WriteThroughResult;
 using testsupport::PauseSkippingClock;
 
 Bytes romImage(std::size_t size)
@@ -252,4 +265,4 @@ TEST_F(LinkOverPty, SetupCommandsSetTheIdAndThePullOfASingleBoard)
 }
 
 } // namespace
-} // namespace emulink
+} // namespace vantrell

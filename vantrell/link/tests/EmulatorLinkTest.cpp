@@ -2,7 +2,7 @@
 // none.
 #include "InProcessRig.h"
 
-#include "Frames.h"
+#include "emulink/Frames.h"
 
 #include <QSignalSpy>
 
@@ -18,11 +18,24 @@ using namespace std::chrono_literals;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 
-namespace emulink::testing {
+namespace vantrell::testing {
 namespace {
 
-namespace msg = messages;
+namespace msg = link_messages;
 using boardsim::Fault;
+using emulink::Bytes;
+using emulink::chunkRead;
+using emulink::CommsEvent;
+using emulink::commsEventName;
+using emulink::kCmdVersion;
+using emulink::kDialoutAdvice;
+using emulink::OpenFailure;
+using emulink::openFailureAdvice;
+using emulink::shortWrite;
+using emulink::UploadResult;
+using emulink::verifiedBlockWrite;
+using emulink::versionRequest;
+using emulink::WriteThroughResult;
 
 const std::vector<std::string> kNotRespondingLines{msg::kWarning, msg::kNotResponding, msg::kDisabled,
                                                    msg::kWarning};
@@ -719,4 +732,4 @@ TEST(EmulatorLinkUpload, A64KImageFillsA27C512Board)
 }
 
 } // namespace
-} // namespace emulink::testing
+} // namespace vantrell::testing
