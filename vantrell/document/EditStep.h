@@ -24,7 +24,8 @@ enum class EditSource {
     InjectorResize,
     InjectorTrim,
     AirflowMeter,
-    Limit
+    Limit,
+    Revert, // bytes put back from a reference image
 };
 
 struct ByteChange

@@ -60,11 +60,12 @@ class CellDelegate : public QStyledItemDelegate
             return;
         painter->save();
         if (marks & static_cast<int>(CellMark::DiffersFromReference)) {
-            const int side = std::max(4, rect.height() / 3);
+            // Magenta, as the ring around the same cell's point in the 3D view.
+            const int side = std::max(5, rect.height() / 2);
             const QPoint corner = rect.topRight();
             const QPoint triangle[3] = {corner, corner - QPoint(side, 0), corner + QPoint(0, side)};
-            painter->setPen(QPen(Qt::white, 1));
-            painter->setBrush(Qt::black);
+            painter->setPen(QPen(Qt::black, 1));
+            painter->setBrush(QColor(255, 0, 255));
             painter->drawPolygon(triangle, 3);
         }
         if (marks & static_cast<int>(CellMark::DiffersOnBoard)) {

@@ -78,6 +78,8 @@ QVariant MapGridModel::data(const QModelIndex& index, int role) const
         const std::optional<std::uint32_t> address = addressOf(row, column);
         return address ? marksAt(*address) : 0;
     }
+    case Qt::ToolTipRole:
+        return referenceToolTip(row, column);
     default:
         return {};
     }
@@ -88,6 +90,19 @@ std::optional<std::uint32_t> MapGridModel::addressOf(int row, int column) const
     if (isHeader(row, column) || !set_)
         return std::nullopt;
     return cellAddress(*set_, row - 1, column - 1);
+}
+
+QVariant MapGridModel::referenceToolTip(int row, int column) const
+{
+    const std::optional<std::uint32_t> address = addressOf(row, column);
+    if (!address || !referenceSource_ || !(marksAt(*address) & int(CellMark::DiffersFromReference)))
+        return {};
+    const std::optional<std::uint8_t> reference = referenceSource_(*address);
+    if (!reference)
+        return {};
+    const std::string text = cellText(kindOf(state_.currentMap), mode(), *reference,
+                                      fuelContext(state_, *set_, row - 1, column - 1));
+    return QStringLiteral("Reference: ") + QString::fromStdString(text);
 }
 
 void MapGridModel::computeCell(int row, int column, bool edited)
@@ -201,6 +216,16 @@ void MapGridModel::setMarked(CellMark mark, std::uint32_t address, std::uint32_t
     const auto bit = static_cast<std::uint8_t>(mark);
     for (std::uint32_t a = address; a < address + length && a < marks_.size(); ++a)
         marks_[a] = marked ? (marks_[a] | bit) : (marks_[a] & ~bit);
+    emit dataChanged(index(1, 1), index(kSize - 1, kSize - 1), {MarksRole});
+}
+
+void MapGridModel::markWhere(CellMark mark, std::uint32_t address, std::uint32_t length,
+                             const std::function<bool(std::uint32_t)>& marked)
+{
+    marks_.resize(std::max<std::size_t>(marks_.size(), state_.rom.size()), 0);
+    const auto bit = static_cast<std::uint8_t>(mark);
+    for (std::uint32_t a = address; a < address + length && a < marks_.size(); ++a)
+        marks_[a] = marked(a) ? (marks_[a] | bit) : (marks_[a] & ~bit);
     emit dataChanged(index(1, 1), index(kSize - 1, kSize - 1), {MarksRole});
 }
 

@@ -49,8 +49,17 @@ class MapGridModel : public QAbstractTableModel, public DocumentListener
 
     // Sets or clears `mark` on the ROM addresses [address, address + length).
     void setMarked(CellMark mark, std::uint32_t address, std::uint32_t length, bool marked);
+    // Sets `mark` on the addresses of [address, address + length) where `marked` says so, and clears
+    // it on the others.
+    void markWhere(CellMark mark, std::uint32_t address, std::uint32_t length,
+                   const std::function<bool(std::uint32_t)>& marked);
     // Clears `mark` everywhere.
     void clearMarks(CellMark mark);
+    // The reference image's byte at an address, for the tooltip of a cell that differs from it.
+    void setReferenceSource(std::function<std::optional<std::uint8_t>(std::uint32_t)> source)
+    {
+        referenceSource_ = std::move(source);
+    }
     int marksAt(std::uint32_t address) const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -88,6 +97,7 @@ class MapGridModel : public QAbstractTableModel, public DocumentListener
     void computeCell(int row, int column, bool edited);
     void computeHeaders();
     std::optional<std::uint32_t> addressOf(int row, int column) const;
+    QVariant referenceToolTip(int row, int column) const;
 
     EditorState& state_;
     // The current map's addresses as of the last refresh (the definition and the current map change
@@ -96,6 +106,7 @@ class MapGridModel : public QAbstractTableModel, public DocumentListener
     std::function<DisplayMode()> modeSource_;
     std::array<Cell, kSize * kSize> cells_;
     std::vector<std::uint8_t> marks_; // a CellMark set for every ROM address
+    std::function<std::optional<std::uint8_t>(std::uint32_t)> referenceSource_;
     std::optional<QFont> cornerFont_;
 };
 

@@ -2,6 +2,8 @@
 
 #include "vantrell/rom/RomFile.h"
 #include "vantrell/shell/ClickLabel.h"
+#include "vantrell/shell/CompareActions.h"
+#include "vantrell/shell/EditActions.h"
 #include "vantrell/shell/ProgramPaths.h"
 #include "vantrell/tools/AirflowMeterPage.h"
 #include "vantrell/tools/InjectorPage.h"
@@ -58,13 +60,13 @@ MainWindow::MainWindow(const QString& programFolder, Dialogs& dialogs, emulink::
 {
     setWindowTitle(QStringLiteral("Tessavel - real-time editing software for Nissan ECUs"));
     status_ = new StatusWindow(this);
-    link_ = std::make_unique<emulink::EmulatorLink>(port, clock, *status_);
+    link_ = std::make_unique<EmulatorLink>(port, clock, *status_);
     writeThrough_ = std::make_unique<LinkWriteThrough>(*link_);
     // The boards hear of every edit step first, then the views follow.
     stepWriteThrough_ = std::make_unique<StepWriteThrough>(*writeThrough_);
     state_.rom.addListener(stepWriteThrough_.get());
-    connect(link_.get(), &emulink::EmulatorLink::onlineChanged, this, &MainWindow::onlineChanged);
-    connect(link_.get(), &emulink::EmulatorLink::wentOffline, this, [this] { onlineChanged(false); });
+    connect(link_.get(), &EmulatorLink::onlineChanged, this, &MainWindow::onlineChanged);
+    connect(link_.get(), &EmulatorLink::wentOffline, this, [this] { onlineChanged(false); });
 
     buildPages();
     buildMenus();
@@ -165,12 +167,20 @@ void MainWindow::buildMenus()
     add(file, "Load &Engine Config File", "menu_file_config", [this] { chooseEngineDefinition(); });
     add(file, "&Load Rom Image", "menu_file_load", [this] { loadRomImage(); });
     add(file, "&Save Rom Image", "menu_file_save", [this] { saveRomImage(); });
+    file->addSeparator();
+    compareActions_ =
+        new CompareActions(state_, compare_, dialogs_, *status_, *gridPage_->grid(), *map3d_, this);
+    compareActions_->addFileActions(file);
+    file->addSeparator();
     add(file, "E&xit", "menu_file_exit", [this] { exitProgram(); });
+    editActions_ = new EditActions(history_, *status_, this);
+    editActions_->addTo(menuBar()->addMenu(QStringLiteral("&Edit")));
     QMenu* emulator = menuBar()->addMenu(QStringLiteral("&Emulator Functions"));
     add(emulator, "&Toggle Emulator(s) online/offline", "menu_emulator_toggle", [this] { toggleEmulator(); });
     add(emulator, "&Upload to Emulator(s)", "menu_emulator_upload", [this] { uploadRom(); });
     QMenu* map = menuBar()->addMenu(QStringLiteral("&Map Functions"));
     add(map, "&Shunt current map left and create new collum", "menu_map_shunt", [this] { shuntMap(); });
+    compareActions_->addMapActions(map);
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     add(help, "&Help", "menu_help_help", [this] { showKeyboardHelp(); });
     add(help, "&About", "menu_help_about", [this] { showAbout(); });
@@ -465,7 +475,7 @@ void MainWindow::chooseEngineDefinition()
 void MainWindow::uploadRom()
 {
     if (!link_->isOnline()) {
-        status_->appendStatusLine(emulink::messages::kUploadOffline);
+        status_->appendStatusLine(link_messages::kUploadOffline);
         return;
     }
     QProgressBar* progress = status_->progressBar();

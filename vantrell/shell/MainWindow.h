@@ -6,8 +6,11 @@
 // so no handler here starts an exchange while another one waits.
 #pragma once
 
+#include "vantrell/compare/ReferenceCompare.h"
 #include "vantrell/grid/MapGridPage.h"
+#include "vantrell/history/EditHistory.h"
 #include "vantrell/keyboard/EditKeyReader.h"
+#include "vantrell/link/EmulatorLink.h"
 #include "vantrell/link/EmulatorSetupPage.h"
 #include "vantrell/link/LinkWriteThrough.h"
 #include "vantrell/link/StepWriteThrough.h"
@@ -16,7 +19,6 @@
 #include "vantrell/shell/StatusWindow.h"
 
 #include "emulink/Clock.h"
-#include "emulink/EmulatorLink.h"
 #include "emulink/SerialPort.h"
 
 #include <QMainWindow>
@@ -32,6 +34,8 @@ namespace vantrell {
 
 class AirflowMeterPage;
 class ClickLabel;
+class CompareActions;
+class EditActions;
 class InjectorPage;
 class LimiterPage;
 class MapView3D;
@@ -67,12 +71,14 @@ class MainWindow : public QMainWindow
     static std::string keyboardHelpText();
 
     EditorState& state() { return state_; }
-    emulink::EmulatorLink& link() { return *link_; }
+    EmulatorLink& link() { return *link_; }
     StatusWindow* statusWindow() const { return status_; }
     MapGridPage* gridPage() const { return gridPage_; }
     MapGrid* grid() const { return gridPage_->grid(); }
     MapView3D* mapView() const { return map3d_; }
     EmulatorSetupPage* setupPage() const { return setupPage_; }
+    EditHistory& history() { return history_; }
+    ReferenceCompare& comparison() { return compare_; }
     // How the grid and the limit cells find the plus and minus keys of the user's keyboard.
     EditKeyReader& editKeys() { return editKeys_; }
     const std::string& romFileName() const { return romFileName_; }
@@ -104,9 +110,13 @@ class MainWindow : public QMainWindow
     QString programFolder_;
     Dialogs& dialogs_;
     EditorState state_;
+    // The document's first listeners: the history and the comparison hear of a step before the boards
+    // and the views do.
+    EditHistory history_{state_.rom};
+    ReferenceCompare compare_{state_.rom};
     EditKeyReader editKeys_;
     StatusWindow* status_ = nullptr;
-    std::unique_ptr<emulink::EmulatorLink> link_;
+    std::unique_ptr<EmulatorLink> link_;
     std::unique_ptr<LinkWriteThrough> writeThrough_;
     std::unique_ptr<StepWriteThrough> stepWriteThrough_;
 
@@ -120,6 +130,8 @@ class MainWindow : public QMainWindow
     InjectorPage* injectorPage_ = nullptr;
     LimiterPage* limiterPage_ = nullptr;
     EmulatorSetupPage* setupPage_ = nullptr;
+    EditActions* editActions_ = nullptr;
+    CompareActions* compareActions_ = nullptr;
 
     ClickLabel* statusEmulator_ = nullptr;
     ClickLabel* statusEngine_ = nullptr;

@@ -5,6 +5,7 @@
 
 #include "vantrell/tools/MapView3D.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QTableWidget>
 
@@ -39,6 +40,17 @@ int main(int argc, char** argv)
     QMetaObject::invokeMethod(w.findChild<QObject*>(QStringLiteral("Option4")), "click");
     w.grid()->grab().save(out + "/vantrell-grid-duty.png");
     QMetaObject::invokeMethod(w.findChild<QObject*>(QStringLiteral("Option1")), "click");
+    // Comparing with a "stock" image that differs in a block of the main fuel map.
+    std::string stock = rig.folder.read("data/demo.bin");
+    for (int r = 9; r < 12; ++r)
+        for (int c = 6; c < 10; ++c)
+            stock[static_cast<std::size_t>(0x7000 + 16 * r + c)] -= 3;
+    rig.folder.write("data/stock.bin", stock);
+    rig.dialogs.openAnswers.push_back(rig.folder.file("data/stock.bin"));
+    w.findChild<QAction*>(QStringLiteral("menu_file_compare"))->trigger();
+    QApplication::processEvents();
+    w.grab().save(out + "/vantrell-compare.png");
+    w.findChild<QAction*>(QStringLiteral("menu_file_compare_stop"))->trigger();
     w.showPage(2);
     w.grab().save(out + "/vantrell-ignition.png");
     w.showPage(5);

@@ -140,6 +140,32 @@ TEST_F(VirtualBoardEditor, OfflineEditSendsNothingAndTheUploadMakesBothBoardsEqu
     }
 }
 
+TEST_F(VirtualBoardEditor, UndoAndRedoOnlineLeaveBothBoardsEqualToTheBuffer)
+{
+    goOnline();
+    trigger(*window, "menu_emulator_upload");
+    auto expectBoardsEqual = [this](const char* when) {
+        for (int id : {1, 2}) {
+            const auto memory = board->memory(id);
+            ASSERT_TRUE(memory);
+            EXPECT_EQ(*memory, rom().bytes()) << "board " << id << " " << when;
+        }
+    };
+    const std::vector<std::uint8_t> before = rom().bytes();
+    select(3, 5, 5, 8);
+    QTest::keyClick(window->grid(), Qt::Key_Plus, Qt::ShiftModifier);
+    const std::vector<std::uint8_t> edited = rom().bytes();
+    expectBoardsEqual("after the edit");
+    board->frames();
+    trigger(*window, "menu_edit_undo");
+    EXPECT_EQ(rom().bytes(), before);
+    EXPECT_EQ(shortWrites().size(), 24u); // the same twelve one-byte writes to each board
+    expectBoardsEqual("after the undo");
+    trigger(*window, "menu_edit_redo");
+    EXPECT_EQ(rom().bytes(), edited);
+    expectBoardsEqual("after the redo");
+}
+
 // A board that stops answering, or a line that is hung up, ends an upload from the menu within the
 // link's bounds: the log says the upload is incomplete, the status label and the progress bar are
 // back to rest, and the editor goes on editing the ROM buffer offline.
@@ -289,7 +315,7 @@ class VirtualBoardScan : public ::testing::Test
     std::string logSinceScan() const
     {
         const std::string text = log();
-        const auto at = text.find(emulink::messages::kScanning);
+        const auto at = text.find(link_messages::kScanning);
         return at == std::string::npos ? std::string() : text.substr(at);
     }
 

@@ -16,6 +16,7 @@ AirflowMeterPage::AirflowMeterPage(EditorState& state, common::StatusSink& statu
     : QGroupBox(QStringLiteral("Airflow Meter Selector screen"), parent), state_(state), status_(status),
       dialogs_(dialogs)
 {
+    state_.rom.addListener(this);
     setObjectName(QStringLiteral("frame_afm"));
     usePageFont(this);
     auto* layout = new QHBoxLayout(this);
@@ -87,7 +88,22 @@ void AirflowMeterPage::choose(int index)
 
 void AirflowMeterPage::commit()
 {
+    committing_ = true;
     swap_.commit(state_, status_, dialogs_);
+    committing_ = false;
+}
+
+AirflowMeterPage::~AirflowMeterPage()
+{
+    state_.rom.removeListener(this);
+}
+
+void AirflowMeterPage::stepApplied(const EditStep&)
+{
+    if (committing_ || isHidden())
+        return;
+    swap_.fillCurveFromRom(state_);
+    drawGraph();
 }
 
 void AirflowMeterPage::showSelection()

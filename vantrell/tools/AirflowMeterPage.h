@@ -18,7 +18,7 @@ namespace vantrell {
 
 class MeterGraph;
 
-class AirflowMeterPage : public QGroupBox
+class AirflowMeterPage : public QGroupBox, private DocumentListener
 {
     Q_OBJECT
   public:
@@ -38,7 +38,13 @@ class AirflowMeterPage : public QGroupBox
     const AirflowMeterSwap& swap() const { return swap_; }
     MeterGraph* graph() const { return graph_; }
 
+    ~AirflowMeterPage() override;
+
   private:
+    // Another edit step (an undo of a commit, say) while the page is open: the graph shows the ROM's
+    // curve again.
+    void stepApplied(const EditStep& step) override;
+    void documentLoaded(DocumentLoad) override {}
     void choose(int index);
     void commit();
     void showSelection();
@@ -51,6 +57,7 @@ class AirflowMeterPage : public QGroupBox
     QButtonGroup* group_ = nullptr;
     std::array<QRadioButton*, kMeterCount> buttons_{};
     MeterGraph* graph_ = nullptr;
+    bool committing_ = false;
 };
 
 } // namespace vantrell

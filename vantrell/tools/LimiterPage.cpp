@@ -20,6 +20,7 @@ LimiterPage::LimiterPage(EditorState& state, common::StatusSink& status, Dialogs
     : QGroupBox(QStringLiteral("Misc Limiters"), parent), state_(state), status_(status), keys_(keys)
 {
     setObjectName(QStringLiteral("frame_limiters"));
+    state_.rom.addListener(this);
     usePageFont(this);
     for (const char* name : kGridNames) {
         auto* t = new QTableWidget(1, 1, this);
@@ -74,6 +75,18 @@ void LimiterPage::fillGrid(QTableWidget* table, const LimiterGrid& grid)
     table->setVisible(grid.shown);
 }
 
+LimiterPage::~LimiterPage()
+{
+    state_.rom.removeListener(this);
+}
+
+void LimiterPage::stepApplied(const EditStep&)
+{
+    // A hidden page is filled when it opens.
+    if (!editing_ && !isHidden())
+        refill();
+}
+
 void LimiterPage::refill()
 {
     for (const LimiterGrid& grid : limiterGrids(state_))
@@ -112,8 +125,10 @@ bool LimiterPage::eventFilter(QObject* watched, QEvent* event)
                                                             : LimiterKey::Other;
     const bool shift = press.modifiers & Qt::ShiftModifier;
     const std::string text = table->item(0, 1)->text().toStdString();
+    editing_ = true;
     const std::string next =
         rev ? editRevLimit(state_, text, k, shift, status_) : editSpeedLimit(state_, text, k, shift, status_);
+    editing_ = false;
     table->item(0, 1)->setText(QString::fromStdString(next));
     return false;
 }

@@ -18,7 +18,7 @@ class QTableWidget;
 
 namespace vantrell {
 
-class LimiterPage : public QGroupBox
+class LimiterPage : public QGroupBox, private DocumentListener
 {
     Q_OBJECT
   public:
@@ -35,16 +35,24 @@ class LimiterPage : public QGroupBox
     // Twips to pixels at 15 twips a pixel.
     static int pixels(int twips) { return (twips + 7) / 15; }
 
+    ~LimiterPage() override;
+
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // Another edit step (an undo, say) may change what the grids show: they are filled again. The
+    // page's own limit edits leave the cell with the text the edit gave it.
+    void stepApplied(const EditStep& step) override;
+    void documentLoaded(DocumentLoad) override {}
+
     void fillGrid(QTableWidget* table, const LimiterGrid& grid);
 
     EditorState& state_;
     common::StatusSink& status_;
     EditKeyReader& keys_;
     std::map<std::string, QTableWidget*> tables_;
+    bool editing_ = false;
 };
 
 } // namespace vantrell

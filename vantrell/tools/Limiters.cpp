@@ -28,12 +28,6 @@ LimiterGrid tableGrid(const EditorState& state, const char* name, const char* ca
     return g;
 }
 
-int accelCount(const EngineDefinition& def)
-{
-    // More than 256 entries cannot be a table of this ECU; a text without a number shows none.
-    return std::clamp<int>(common::toInt32(common::readNumber(def.accelsize)), 0, 256);
-}
-
 std::uint32_t revWidth(const EngineDefinition& def)
 {
     return def.revsize == 1 ? 1 : 2;
@@ -84,6 +78,12 @@ Places presentPlaces(const EditorState& state,
 }
 
 } // namespace
+
+int accelCount(const EngineDefinition& def)
+{
+    // More than 256 entries cannot be a table of this ECU; a text without a number shows none.
+    return std::clamp<int>(common::toInt32(common::readNumber(def.accelsize)), 0, 256);
+}
 
 std::vector<LimiterGrid> limiterGrids(const EditorState& state)
 {

@@ -26,6 +26,9 @@ inline constexpr int kGridRowHeight = 360; // twips
 inline constexpr int kRevLimitMax = 12000;
 inline constexpr int kSpeedLimitMax = 400;
 
+// The entries of the accelerator pump table ("accelsize", 0..256).
+int accelCount(const EngineDefinition& def);
+
 // The six grids in page order: boostlimit, injbase, injcap, accl, rev_limiter_entry, speed_limiter_entry.
 std::vector<LimiterGrid> limiterGrids(const EditorState& state);
 

@@ -148,6 +148,10 @@ void MapView3D::render()
         for (const ViewDot& d : drawing_.dots) {
             p.setPen(QPen(colourOf(d.colour), 1));
             p.drawEllipse(canvasPoint(d.x, d.y), kDotRadius, kDotRadius);
+            if (d.ringed) {
+                p.setPen(QPen(QColor(255, 0, 255), 1));
+                p.drawEllipse(canvasPoint(d.x, d.y), kDotRadius + 3, kDotRadius + 3);
+            }
         }
     } else {
         drawing_ = ViewDrawing{};

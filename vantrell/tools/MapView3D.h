@@ -35,6 +35,8 @@ class MapView3D : public QGroupBox
     bool viewKey(int qtKey, Qt::KeyboardModifiers mods);
 
     const MapViewModel& model() const { return model_; }
+    // Which cells carry a ring (differ from the reference image), by ROM address.
+    void setRinged(std::function<bool(std::uint32_t address)> ringed) { model_.setRinged(std::move(ringed)); }
     // The last drawing and where its units lie on the canvas (for tests and tools).
     const ViewDrawing& lastDrawing() const { return drawing_; }
     QPointF canvasPoint(int unitX, int unitY) const;

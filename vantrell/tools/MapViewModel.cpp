@@ -155,10 +155,11 @@ ViewDrawing MapViewModel::draw(const RomBuffer& rom, std::uint32_t mapAddress, M
     out.dots.reserve(256);
     for (int r = 0; r < 16; ++r)
         for (int c = 0; c < 16; ++c) {
-            const std::uint8_t b =
-                rom.at(mapAddress + 16u * static_cast<std::uint32_t>(r) + static_cast<std::uint32_t>(c));
+            const std::uint32_t address =
+                mapAddress + 16u * static_cast<std::uint32_t>(r) + static_cast<std::uint32_t>(c);
+            const std::uint8_t b = rom.at(address);
             const Rgb colour = selection_.contains(r + 1, c + 1) ? kWhite : dotColour(kind, b);
-            out.dots.push_back({at(r, c).sx, at(r, c).sy, r, c, colour});
+            out.dots.push_back({at(r, c).sx, at(r, c).sy, r, c, colour, ringed_ && ringed_(address)});
         }
     return out;
 }

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace vantrell {
@@ -30,6 +31,7 @@ struct ViewDot
     int x = 0, y = 0; // centre, in drawing units
     int row = 0, column = 0;
     Rgb colour;
+    bool ringed = false; // carries a ring: its byte differs from the reference image
 };
 
 struct ViewDrawing
@@ -68,6 +70,8 @@ class MapViewModel
     bool viewKey(ViewKey key, bool shift);
 
     void setSelection(const GridSelection& selection) { selection_ = selection; }
+    // Which cells carry a ring, by ROM address (none when not set).
+    void setRinged(std::function<bool(std::uint32_t address)> ringed) { ringed_ = std::move(ringed); }
     const GridSelection& selection() const { return selection_; }
 
     // One drawing of the map at `mapAddress` of kind `kind` in an area `width` units wide: normalises
@@ -104,6 +108,7 @@ class MapViewModel
   private:
     std::array<std::array<ViewPoint, 16>, 16> points_{};
     GridSelection selection_;
+    std::function<bool(std::uint32_t)> ringed_;
 };
 
 } // namespace vantrell
