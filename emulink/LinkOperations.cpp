@@ -389,6 +389,50 @@ RangeRead LinkOperations::readRange(std::uint8_t id, std::uint32_t romAddress, s
     return read;
 }
 
+BlockWrite LinkOperations::writeBlock(std::uint8_t id, std::uint32_t romAddress,
+                                      std::span<const std::uint8_t> block)
+{
+    BlockWrite write;
+    if (!session_.isOnline() || session_.isBusy()) {
+        write.start = RangeRead::Start::Offline;
+        return write;
+    }
+    if (session_.found().count == 0) {
+        takeOffline();
+        write.start = RangeRead::Start::NoBoards;
+        write.drop.cause = DropCause::NoBoardInList;
+        return write;
+    }
+    if (!session_.isFound(id)) {
+        write.start = RangeRead::Start::NotFound;
+        return write;
+    }
+    const auto refuse = [&write](Refusal refusal) {
+        write.start = RangeRead::Start::Refused;
+        write.refusal = refusal;
+        return write;
+    };
+    if (!session_.romFitsBoards())
+        return refuse({RefusalReason::RomTooLarge, 0, 0, session_.romSize(), session_.capacity(), 0});
+    if (block.size() != kChunkSize)
+        return refuse({RefusalReason::NotWholeBlocks, 0, 0, 0, 0, block.size()});
+    const std::optional<std::uint16_t> wire = session_.wireAddress(romAddress, kChunkSize);
+    if (!wire)
+        return refuse({RefusalReason::OutsideMemory, romAddress,
+                       std::int64_t(romAddress) + std::int64_t(kChunkSize) - 1, 0, 0, 0});
+    BoardChannel::Outcome outcome;
+    {
+        BusyScope busy(session_);
+        outcome = channel_.writeVerifiedBlock(id, *wire, block);
+    }
+    if (!outcome.ok) {
+        write.drop = dropAfterFailure(id, outcome);
+        return write;
+    }
+    write.written = true;
+    return write;
+}
+
 // --- state changes ---
 
 void LinkOperations::setOnline(bool online)

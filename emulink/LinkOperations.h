@@ -94,6 +94,9 @@ class LinkOperations
     // drop ends the read: the result holds the blocks read before it.
     RangeRead readRange(std::uint8_t id, std::uint32_t romAddress, std::size_t length,
                         const Progress& progress = {});
+    // Verified block write of the 256 bytes `block` at ROM address `romAddress` to the found board `id`
+    // (a bounded request, as each chunk of the upload). Nothing is sent for the same reasons as a read.
+    BlockWrite writeBlock(std::uint8_t id, std::uint32_t romAddress, std::span<const std::uint8_t> block);
 
   private:
     class BusyScope;

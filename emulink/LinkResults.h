@@ -154,4 +154,13 @@ struct RangeRead
     bool complete = false;
 };
 
+// A verified block write of one 256-byte block to one found board.
+struct BlockWrite
+{
+    RangeRead::Start start = RangeRead::Start::Started; // as for a read: why nothing was sent
+    Refusal refusal;
+    LinkDrop drop;        // the board failed (the link is offline now) or the link went offline
+    bool written = false; // the board answered with the block's sum
+};
+
 } // namespace emulink

@@ -110,6 +110,14 @@ emulink::RangeRead EmulatorLink::readRange(std::uint8_t id, std::uint32_t romAdd
     return read;
 }
 
+emulink::BlockWrite EmulatorLink::writeBlock(std::uint8_t id, std::uint32_t romAddress,
+                                             std::span<const std::uint8_t> block)
+{
+    const emulink::BlockWrite write = operations_.writeBlock(id, romAddress, block);
+    say(blockWriteLines(write));
+    return write;
+}
+
 std::optional<emulink::Bytes> EmulatorLink::readBlock(std::uint8_t id, std::uint32_t romAddress)
 {
     emulink::RangeRead read = readRange(id, romAddress, emulink::kChunkSize);

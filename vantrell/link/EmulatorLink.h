@@ -163,6 +163,11 @@ class EmulatorLink : public QObject
     // as a failure), and online with an empty found list (the link goes offline, status line).
     emulink::RangeRead readRange(std::uint8_t id, std::uint32_t romAddress, std::size_t length,
                                  const std::function<void(int block, int blockCount)>& progress = {});
+    // Verified block write of 256 bytes at ROM address romAddress to the found board `id` (at most
+    // kMaxFailuresInRow tries; the third failure takes the link offline with its lines). Refusals as
+    // for readRange(), with a status line.
+    emulink::BlockWrite writeBlock(std::uint8_t id, std::uint32_t romAddress,
+                                   std::span<const std::uint8_t> block);
     // readRange() of the one block at romAddress: its 256 bytes, or nullopt when it was not read.
     std::optional<emulink::Bytes> readBlock(std::uint8_t id, std::uint32_t romAddress);
 

@@ -1,10 +1,13 @@
 #include "vantrell/link/EmulatorSetupPage.h"
 
+#include "common/clsIniFile.h"
+
 #include "vantrell/link/EmulatorLink.h"
 
 #include "emulink/PortNames.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -36,6 +39,18 @@ void clearGroup(QButtonGroup* group)
     for (QAbstractButton* button : group->buttons())
         button->setChecked(false);
     group->setExclusive(true);
+}
+
+std::string settingsFile(const QString& programFolder)
+{
+    return programFolder.toStdString() + "/config/emulator.ini";
+}
+
+bool readCheckSetting(const std::string& file)
+{
+    common::clsIniFile ini;
+    ini.File = file;
+    return ini.GetSetting("emulator", "checkonline") != "0";
 }
 
 } // namespace
@@ -90,12 +105,23 @@ EmulatorSetupPage::EmulatorSetupPage(EmulatorLink& link, common::StatusSink& sta
     addOption(pullGroup_, pullColumn, pullBox, "OptionPullLow", "Select Pull - Low", 1);
     pullColumn->addStretch(1);
 
+    // Remembered in the settings file: a tuner who swaps boards often leaves it on.
+    checkContents_ = new QCheckBox(QStringLiteral("Check emulator contents when going online"), this);
+    checkContents_->setObjectName(QStringLiteral("check_contents_online"));
+    checkContents_->setChecked(readCheckSetting(settingsFile(programFolder_)));
+    connect(checkContents_, &QCheckBox::toggled, this, [this](bool on) {
+        common::clsIniFile ini;
+        ini.File = settingsFile(programFolder_);
+        ini.SaveSetting("emulator", "checkonline", on ? "1" : "0");
+    });
+
     auto* grid = new QGridLayout(this);
     grid->addWidget(portFrame, 0, 0, 1, 2);
     grid->addWidget(layoutBox, 1, 0, 2, 1);
     grid->addWidget(typeBox, 1, 1);
     grid->addWidget(pullBox, 2, 1);
-    grid->setRowStretch(3, 1);
+    grid->addWidget(checkContents_, 3, 0, 1, 2);
+    grid->setRowStretch(4, 1);
     grid->setColumnStretch(2, 1);
 
     connect(portBox_, &QLineEdit::editingFinished, this, &EmulatorSetupPage::portBoxEdited);
@@ -157,7 +183,15 @@ void EmulatorSetupPage::toggleOnline()
     }
     portBoxEdited();
     link_.setPortName(portName());
+    const bool wasOnline = link_.isOnline();
     link_.toggleOnline();
+    if (!wasOnline && link_.isOnline())
+        emit wentOnline();
+}
+
+bool EmulatorSetupPage::checkContentsOnline() const
+{
+    return checkContents_->isChecked();
 }
 
 void EmulatorSetupPage::bitsClicked(int requested)

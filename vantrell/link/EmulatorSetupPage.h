@@ -10,6 +10,7 @@
 #include <QWidget>
 
 class QButtonGroup;
+class QCheckBox;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -43,10 +44,14 @@ class EmulatorSetupPage : public QWidget
 
     // The port the box names, as the link opens it.
     QString portName() const;
+    // "Check emulator contents when going online": on unless the settings file says "0".
+    bool checkContentsOnline() const;
 
   signals:
     // The scan has opened the port: the window brings this page to the front.
     void scanStarted();
+    // The toggle took the link online (its search found the board).
+    void wentOnline();
 
   private:
     void bitsClicked(int requested);
@@ -66,6 +71,7 @@ class EmulatorSetupPage : public QWidget
     QButtonGroup* pullGroup_;
     QRadioButton* option8_;
     QRadioButton* option16_;
+    QCheckBox* checkContents_;
 };
 
 } // namespace vantrell

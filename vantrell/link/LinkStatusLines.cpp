@@ -4,6 +4,7 @@
 
 namespace vantrell {
 
+using emulink::BlockWrite;
 using emulink::DropCause;
 using emulink::LinkDrop;
 using emulink::Notice;
@@ -215,6 +216,22 @@ std::vector<std::string> rangeReadLines(const RangeRead& read)
         break;
     }
     return dropLines(read.drop);
+}
+
+std::vector<std::string> blockWriteLines(const BlockWrite& write)
+{
+    switch (write.start) {
+    case RangeRead::Start::Offline:
+    case RangeRead::Start::NotFound:
+        return {};
+    case RangeRead::Start::NoBoards:
+        return dropLines(write.drop);
+    case RangeRead::Start::Refused:
+        return {refusalLine("Block write refused", write.refusal)};
+    case RangeRead::Start::Started:
+        break;
+    }
+    return dropLines(write.drop);
 }
 
 } // namespace vantrell

@@ -47,5 +47,6 @@ std::vector<std::string> onlineLines(const emulink::OnlineResult& result);
 std::vector<std::string> writeThroughLines(const emulink::WriteReport& report);
 std::vector<std::string> uploadLines(const emulink::UploadResult& result);
 std::vector<std::string> rangeReadLines(const emulink::RangeRead& read);
+std::vector<std::string> blockWriteLines(const emulink::BlockWrite& write);
 
 } // namespace vantrell

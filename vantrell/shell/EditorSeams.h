@@ -27,6 +27,8 @@ class Dialogs
     enum class Answer { Yes, No, Cancel };
     // A question box with Yes, No and Cancel and a question icon.
     virtual Answer askYesNoCancel(const std::string& title, const std::string& text) = 0;
+    // A question box with Yes and No (No when closed otherwise).
+    virtual Answer askYesNo(const std::string& title, const std::string& text) = 0;
     // An information box with an OK button.
     virtual void showMessage(const std::string& title, const std::string& text) = 0;
     virtual void beep() = 0;

@@ -4,6 +4,7 @@
 #include "vantrell/shell/ClickLabel.h"
 #include "vantrell/shell/CompareActions.h"
 #include "vantrell/shell/EditActions.h"
+#include "vantrell/shell/VerifyActions.h"
 #include "vantrell/shell/ProgramPaths.h"
 #include "vantrell/tools/AirflowMeterPage.h"
 #include "vantrell/tools/InjectorPage.h"
@@ -65,6 +66,7 @@ MainWindow::MainWindow(const QString& programFolder, Dialogs& dialogs, emulink::
     // The boards hear of every edit step first, then the views follow.
     stepWriteThrough_ = std::make_unique<StepWriteThrough>(*writeThrough_);
     state_.rom.addListener(stepWriteThrough_.get());
+    boardCheck_ = std::make_unique<BoardCheck>(*link_, state_.rom, knowledge_);
     connect(link_.get(), &EmulatorLink::onlineChanged, this, &MainWindow::onlineChanged);
     connect(link_.get(), &EmulatorLink::wentOffline, this, [this] { onlineChanged(false); });
 
@@ -178,6 +180,9 @@ void MainWindow::buildMenus()
     QMenu* emulator = menuBar()->addMenu(QStringLiteral("&Emulator Functions"));
     add(emulator, "&Toggle Emulator(s) online/offline", "menu_emulator_toggle", [this] { toggleEmulator(); });
     add(emulator, "&Upload to Emulator(s)", "menu_emulator_upload", [this] { uploadRom(); });
+    verifyActions_ = new VerifyActions(*boardCheck_, *link_, dialogs_, *status_, *status_->progressBar(),
+                                       *gridPage_->grid(), *setupPage_, this);
+    verifyActions_->addTo(emulator);
     QMenu* map = menuBar()->addMenu(QStringLiteral("&Map Functions"));
     add(map, "&Shunt current map left and create new collum", "menu_map_shunt", [this] { shuntMap(); });
     compareActions_->addMapActions(map);
@@ -484,6 +489,8 @@ void MainWindow::uploadRom()
         progress->setValue(chunk);
     });
     progress->setValue(0);
+    if (result.complete)
+        boardCheck_->uploaded();
     if (result.chunkCount > 0)
         dialogs_.beep();
 }

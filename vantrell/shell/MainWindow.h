@@ -9,6 +9,7 @@
 #include "vantrell/compare/ReferenceCompare.h"
 #include "vantrell/grid/MapGridPage.h"
 #include "vantrell/history/EditHistory.h"
+#include "vantrell/verify/BoardCheck.h"
 #include "vantrell/keyboard/EditKeyReader.h"
 #include "vantrell/link/EmulatorLink.h"
 #include "vantrell/link/EmulatorSetupPage.h"
@@ -36,6 +37,7 @@ class AirflowMeterPage;
 class ClickLabel;
 class CompareActions;
 class EditActions;
+class VerifyActions;
 class InjectorPage;
 class LimiterPage;
 class MapView3D;
@@ -79,6 +81,7 @@ class MainWindow : public QMainWindow
     EmulatorSetupPage* setupPage() const { return setupPage_; }
     EditHistory& history() { return history_; }
     ReferenceCompare& comparison() { return compare_; }
+    const BoardKnowledge& boardKnowledge() const { return knowledge_; }
     // How the grid and the limit cells find the plus and minus keys of the user's keyboard.
     EditKeyReader& editKeys() { return editKeys_; }
     const std::string& romFileName() const { return romFileName_; }
@@ -119,6 +122,9 @@ class MainWindow : public QMainWindow
     std::unique_ptr<EmulatorLink> link_;
     std::unique_ptr<LinkWriteThrough> writeThrough_;
     std::unique_ptr<StepWriteThrough> stepWriteThrough_;
+    // What the boards hold: after the write-through among the document's listeners.
+    BoardKnowledge knowledge_;
+    std::unique_ptr<BoardCheck> boardCheck_;
 
     QTabBar* options_ = nullptr;
     MapGridPage* gridPage_ = nullptr;
@@ -132,6 +138,7 @@ class MainWindow : public QMainWindow
     EmulatorSetupPage* setupPage_ = nullptr;
     EditActions* editActions_ = nullptr;
     CompareActions* compareActions_ = nullptr;
+    VerifyActions* verifyActions_ = nullptr;
 
     ClickLabel* statusEmulator_ = nullptr;
     ClickLabel* statusEngine_ = nullptr;

@@ -74,6 +74,14 @@ Dialogs::Answer QtDialogs::askYesNoCancel(const std::string& title, const std::s
     return Answer::Cancel;
 }
 
+Dialogs::Answer QtDialogs::askYesNo(const std::string& title, const std::string& text)
+{
+    const auto button =
+        QMessageBox::question(parent_, QString::fromStdString(title), QString::fromStdString(text),
+                              QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+    return button == QMessageBox::Yes ? Answer::Yes : Answer::No;
+}
+
 void QtDialogs::showMessage(const std::string& title, const std::string& text)
 {
     QMessageBox::information(parent_, QString::fromStdString(title), QString::fromStdString(text));

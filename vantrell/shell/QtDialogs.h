@@ -23,6 +23,7 @@ class QtDialogs : public Dialogs
                                      const std::string& strDialogTitle,
                                      const std::string& strDefaultDir) override;
     Answer askYesNoCancel(const std::string& title, const std::string& text) override;
+    Answer askYesNo(const std::string& title, const std::string& text) override;
     void showMessage(const std::string& title, const std::string& text) override;
     void beep() override;
 

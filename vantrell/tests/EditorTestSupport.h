@@ -45,6 +45,12 @@ class TestDialogs : public Dialogs
         questionAnswers.pop_front();
         return a;
     }
+    // Answered from the same queue; No when it is empty.
+    Answer askYesNo(const std::string& title, const std::string& text) override
+    {
+        const Answer a = askYesNoCancel(title, text);
+        return a == Answer::Yes ? Answer::Yes : Answer::No;
+    }
     void showMessage(const std::string& title, const std::string& text) override
     {
         messages.push_back({title, text});

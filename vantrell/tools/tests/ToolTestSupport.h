@@ -135,6 +135,7 @@ class ScriptedDialogs : public Dialogs
         return nextPath;
     }
     Answer askYesNoCancel(const std::string&, const std::string&) override { return Answer::Cancel; }
+    Answer askYesNo(const std::string&, const std::string&) override { return Answer::No; }
     void showMessage(const std::string&, const std::string& text) override { messages.push_back(text); }
     void beep() override { ++beeps; }
 
