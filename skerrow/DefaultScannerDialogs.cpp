@@ -3,6 +3,7 @@
 #include "FindMapsDialog.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 namespace skerrow {
@@ -10,7 +11,8 @@ namespace skerrow {
 QString DefaultScannerDialogs::openImageFile(QWidget* parent)
 {
     // Any file may hold a ROM image: no filter.
-    return QFileDialog::getOpenFileName(parent, QStringLiteral("Import ROM file"));
+    const QString start = programFolder_.isEmpty() ? QString() : programFolder_ + QStringLiteral("/data");
+    return QFileDialog::getOpenFileName(parent, QStringLiteral("Import ROM file"), start);
 }
 
 void DefaultScannerDialogs::showMessage(QWidget* parent, const QString& text)
@@ -19,12 +21,23 @@ void DefaultScannerDialogs::showMessage(QWidget* parent, const QString& text)
     QMessageBox::information(parent, title, text, QMessageBox::Ok);
 }
 
-int DefaultScannerDialogs::chooseMapCandidate(QWidget* parent, const std::vector<MapCandidate>& candidates)
+int DefaultScannerDialogs::chooseMapCandidate(QWidget* parent, const std::vector<MapCandidate>& candidates,
+                                              const ScannedImage& image)
 {
-    FindMapsDialog dialog(candidates, parent);
+    // The list's own questions (where to save, what went wrong) come back through this seam.
+    FindMapsDialog dialog(candidates, image, *this, parent);
     if (dialog.exec() != QDialog::Accepted)
         return -1;
     return dialog.chosenIndex();
+}
+
+QString DefaultScannerDialogs::saveDefinitionFile(QWidget* parent, const QString& suggested)
+{
+    QString path = suggested;
+    if (!programFolder_.isEmpty() && QFileInfo(suggested).isRelative())
+        path = programFolder_ + QStringLiteral("/config/") + suggested;
+    return QFileDialog::getSaveFileName(parent, QStringLiteral("Save Engine Definition"), path,
+                                        QStringLiteral("Engine definitions (*.ini);;All files (*)"));
 }
 
 } // namespace skerrow

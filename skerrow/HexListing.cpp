@@ -21,7 +21,9 @@ std::string listingCharacter(std::uint8_t b)
 std::string listingLine(const TableCut& table, int row)
 {
     const int n = table.size;
-    const std::int64_t rowAddress = table.address + static_cast<std::int64_t>(row) * n;
+    // Unsigned, so a cut at any address lists without overflow; the address shows as 32 bits as before.
+    const std::uint64_t rowAddress =
+        static_cast<std::uint64_t>(table.address) + static_cast<std::uint64_t>(row * n);
     std::string line = "$" + common::hexTextPadded(static_cast<std::uint32_t>(rowAddress), 4) + ": ";
     for (int c = 0; c < n; ++c) {
         const auto k = static_cast<std::size_t>(row * n + c);

@@ -3,169 +3,375 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <iterator>
 
 namespace skerrow {
 
 namespace {
 
-// Sums over one table that the score is made of. All are whole numbers, so the sliding sums of
-// findMaps and the direct sums of scoreWindow agree exactly.
-//
-// The maps of these engine units may keep a flag in bit 7 of some cells (closed-loop fuel cells,
-// knock-controlled timing cells), which puts a cliff into a map that is smooth on either side of
-// it. So each table is also looked at through its cells' low seven bits, comparing only
-// neighbours whose bit 7 agrees ("flag-aware"); the better of the two views counts.
-struct WindowSums
+// The three ways a cell is read. The maps of these engine units keep a flag in bit 7 of some
+// cells: a closed-loop fuel cell holds b - 192 (so a flagged 194 stands next to an unflagged 4),
+// a knock-controlled timing cell keeps its advance in the low seven bits.
+enum View { Raw = 0, FuelFlag = 1, KnockFlag = 2, ViewCount = 3 };
+
+struct DecodeTables
 {
-    std::int64_t sum = 0;        // cell values
-    std::int64_t sumSquares = 0; // squared cell values
-    std::int64_t rowDiff2 = 0;   // squared differences of neighbours along rows
-    std::int64_t colDiff2 = 0;   // squared differences of neighbours along columns
-    std::int64_t rowEqual = 0;   // equal neighbours along rows
-    std::int64_t colEqual = 0;   // equal neighbours along columns
-    int distinct = 0;            // different cell values
-    // The flag-aware view.
-    std::int64_t sum7 = 0;        // low seven bits of the cells
-    std::int64_t sumSquares7 = 0; // their squares
-    std::int64_t rowDiff7 = 0;    // squared differences of comparable neighbours along rows
-    std::int64_t colDiff7 = 0;    // and along columns
-    std::int64_t rowSame = 0;     // comparable neighbours (bit 7 agrees) along rows
-    std::int64_t colSame = 0;     // and along columns
+    std::array<std::array<int, 256>, ViewCount> value{};
+
+    DecodeTables()
+    {
+        for (int b = 0; b < 256; ++b) {
+            value[Raw][static_cast<std::size_t>(b)] = b;
+            value[FuelFlag][static_cast<std::size_t>(b)] = b >= 128 ? b - 192 : b;
+            value[KnockFlag][static_cast<std::size_t>(b)] = b & 0x7F;
+        }
+    }
 };
+
+const DecodeTables& decode()
+{
+    static const DecodeTables tables;
+    return tables;
+}
+
+inline int cell(std::span<const std::uint8_t> x, std::int64_t i, View view)
+{
+    return decode().value[static_cast<std::size_t>(view)][x[static_cast<std::size_t>(i)]];
+}
 
 inline std::int64_t sq(std::int64_t v)
 {
     return v * v;
 }
 
-inline std::int64_t diff2(std::span<const std::uint8_t> x, std::int64_t i, std::int64_t lag)
-{
-    return sq(static_cast<std::int64_t>(x[static_cast<std::size_t>(i + lag)]) -
-              x[static_cast<std::size_t>(i)]);
-}
+// ---- The quick measure over sliding sums ----
 
-inline std::int64_t low7(std::int64_t b)
+// Sums of one view of one table, kept up to date as the table slides by one byte. The row pairs of
+// a contiguous span include the last cell of each row against the first of the next (the wraps),
+// which are no neighbours; they are kept per address modulo N, since the N - 1 wraps of a table
+// are those of the table N bytes before it, less its first and plus one more at its end.
+struct SlidingView
 {
-    return b & 0x7F;
-}
-
-inline std::int64_t same(std::span<const std::uint8_t> x, std::int64_t i, std::int64_t lag)
-{
-    return ((x[static_cast<std::size_t>(i + lag)] ^ x[static_cast<std::size_t>(i)]) & 0x80) == 0 ? 1 : 0;
-}
-
-// Squared difference of the low seven bits of two neighbours whose bit 7 agrees, else 0.
-inline std::int64_t diff7(std::span<const std::uint8_t> x, std::int64_t i, std::int64_t lag)
-{
-    if (same(x, i, lag) == 0)
-        return 0;
-    return sq(low7(x[static_cast<std::size_t>(i + lag)]) - low7(x[static_cast<std::size_t>(i)]));
-}
-
-// The sums of the pairs (i, i + lag) that a table counts as neighbours.
-struct PairSums
-{
-    std::int64_t diff2 = 0;
-    std::int64_t equal = 0;
-    std::int64_t diff7 = 0;
-    std::int64_t same = 0;
-
-    void add(std::span<const std::uint8_t> x, std::int64_t i, std::int64_t lag, std::int64_t sign = 1);
+    std::int64_t sum = 0;
+    std::int64_t sumSquares = 0;
+    std::int64_t spanRows = 0; // squared differences of all contiguous pairs
+    std::int64_t columns = 0;  // squared differences of vertical neighbours
+    std::vector<std::int64_t> wrapsByPhase;
 };
 
-inline std::int64_t equal(std::span<const std::uint8_t> x, std::int64_t i, std::int64_t lag)
+struct Ranked
 {
-    return x[static_cast<std::size_t>(i + lag)] == x[static_cast<std::size_t>(i)] ? 1 : 0;
+    double value = 0;
+    std::int64_t address = 0;
+};
+
+bool rankedBefore(const Ranked& a, const Ranked& b)
+{
+    if (a.value != b.value)
+        return a.value > b.value;
+    return a.address < b.address;
 }
 
-void PairSums::add(std::span<const std::uint8_t> x, std::int64_t i, std::int64_t lag, std::int64_t sign)
+// The best `limit` items offered, as a heap whose top is the worst of them.
+class BestPool
 {
-    diff2 += sign * skerrow::diff2(x, i, lag);
-    equal += sign * skerrow::equal(x, i, lag);
-    diff7 += sign * skerrow::diff7(x, i, lag);
-    same += sign * skerrow::same(x, i, lag);
+  public:
+    explicit BestPool(std::size_t limit) : limit_(limit) {}
+
+    void offer(const Ranked& item)
+    {
+        if (items_.size() < limit_) {
+            items_.push_back(item);
+            std::push_heap(items_.begin(), items_.end(), rankedBefore);
+        } else if (rankedBefore(item, items_.front())) {
+            std::pop_heap(items_.begin(), items_.end(), rankedBefore);
+            items_.back() = item;
+            std::push_heap(items_.begin(), items_.end(), rankedBefore);
+        }
+    }
+
+    const std::vector<Ranked>& items() const { return items_; }
+
+  private:
+    std::size_t limit_;
+    std::vector<Ranked> items_;
+};
+
+// 1 - sqrt(mean square neighbour difference / twice the variance): about 0 for noise and code
+// (independent neighbours differ by twice the variance on average), near 1 for a smooth table.
+// Windows that straddle two maps pass too, as their variance is large; the full judgement sorts
+// them out.
+double quickSmoothness(const SlidingView& v, std::int64_t wraps, double cells, double pairs)
+{
+    const double mean = static_cast<double>(v.sum) / cells;
+    const double variance = static_cast<double>(v.sumSquares) / cells - mean * mean;
+    if (variance < 1.0)
+        return 0;
+    const double meanDiff2 = static_cast<double>(v.spanRows - wraps + v.columns) / pairs;
+    return 1.0 - std::sqrt(meanDiff2 / (2.0 * variance));
 }
 
-// A run of `length` bytes from `start` rises like an axis: it never falls, at most two steps stay
-// level, and it climbs by at least `length` overall.
-bool risesLikeAxis(std::span<const std::uint8_t> x, std::int64_t start, int length)
+constexpr double kWorthJudging = 0.3;
+
+// Offers every n x n table whose quick smoothness reaches kWorthJudging, best first.
+void quickScan(std::span<const std::uint8_t> x, int n, BestPool& out)
 {
     const auto size = static_cast<std::int64_t>(x.size());
-    if (start < 0 || start + length > size)
-        return false;
-    int level = 0;
-    for (std::int64_t i = start; i + 1 < start + length; ++i) {
-        const auto a = x[static_cast<std::size_t>(i)];
-        const auto b = x[static_cast<std::size_t>(i + 1)];
-        if (b < a)
-            return false;
-        if (b == a && ++level > 2)
-            return false;
-    }
-    return x[static_cast<std::size_t>(start + length - 1)] - x[static_cast<std::size_t>(start)] >= length;
-}
-
-// The differences that the row sums over a contiguous span count but that are not neighbours in
-// the table: the last cell of each row against the first of the next.
-PairSums rowWraps(std::span<const std::uint8_t> x, std::int64_t address, int n)
-{
-    PairSums wraps;
-    for (int r = 0; r < n - 1; ++r)
-        wraps.add(x, address + static_cast<std::int64_t>(r) * n + n - 1, 1);
-    return wraps;
-}
-
-// The part of the score that the cells themselves earn (0..80): smooth neighbours against the
-// spread of the values, less when most neighbours are equal. For independent bytes the mean square
-// neighbour difference is twice the variance, so the roughness is about 1 for noise and code and
-// falls toward 0 as neighbours become alike. Pairs left uncompared (their bit 7 differs) are
-// charged as noise, so leaving them out never makes a table look smoother than it is.
-double bodyScore(double cells, double sum, double sumSquares, double diff2, double uncompared,
-                 double equalCount, double pairs)
-{
-    const double mean = sum / cells;
-    const double variance = sumSquares / cells - mean * mean;
-    if (variance < 4.0)
-        return 0;
-    const double meanDiff2 = (diff2 + uncompared * 2.0 * variance) / pairs;
-    const double roughness = std::sqrt(meanDiff2 / (2.0 * variance));
-    const double smoothness = std::max(0.0, 1.0 - roughness / 0.7);
-    // A table of two fills side by side is smooth almost everywhere but is no map: most of its
-    // neighbours are equal. Maps may have level stretches, so only a majority of them counts.
-    const double variety = std::min(1.0, 2.0 * (1.0 - equalCount / pairs));
-    return std::max(0.0, 80.0 * smoothness * variety);
-}
-
-double scoreFromSums(std::span<const std::uint8_t> x, std::int64_t address, int n, const WindowSums& s)
-{
-    const double cells = static_cast<double>(n) * n;
-    // With fewer different values than a row has cells (or, in bodyScore, a spread below two
-    // steps) the table is a fill, a flag table or the edge between two fills, not a map.
-    if (s.distinct < n)
-        return 0;
-    const double pairs = 2.0 * n * (n - 1);
-    const auto d = [](std::int64_t v) { return static_cast<double>(v); };
-    const double equalCount = d(s.rowEqual + s.colEqual);
-    const double body = std::max(
-        bodyScore(cells, d(s.sum), d(s.sumSquares), d(s.rowDiff2 + s.colDiff2), 0, equalCount, pairs),
-        bodyScore(cells, d(s.sum7), d(s.sumSquares7), d(s.rowDiff7 + s.colDiff7),
-                  pairs - d(s.rowSame + s.colSame), equalCount, pairs));
-    if (body <= 0)
-        return 0;
-    // A run that fits on as one more row of the table is the rest of the map (the table sits a row
-    // off the map), not an axis beside it.
-    const double rowStep2 = d(s.colDiff2) / (static_cast<double>(n) * (n - 1));
-    const auto axisAt = [&](std::int64_t run, std::int64_t edgeRow) {
-        if (!risesLikeAxis(x, run, n))
-            return false;
-        std::int64_t gap2 = 0;
-        for (int c = 0; c < n; ++c)
-            gap2 += diff2(x, edgeRow + c, run - edgeRow);
-        return static_cast<double>(gap2) > 4.0 * n * rowStep2;
+    const std::int64_t cells = static_cast<std::int64_t>(n) * n;
+    if (size < cells)
+        return;
+    std::array<SlidingView, ViewCount> views;
+    std::array<int, 256> histogram{};
+    int distinct = 0;
+    int flagged = 0;
+    const auto addCell = [&](std::int64_t i, int sign) {
+        const auto b = x[static_cast<std::size_t>(i)];
+        for (int v = 0; v < ViewCount; ++v) {
+            const int value = cell(x, i, static_cast<View>(v));
+            views[static_cast<std::size_t>(v)].sum += sign * value;
+            views[static_cast<std::size_t>(v)].sumSquares += sign * sq(value);
+        }
+        flagged += b >= 128 ? sign : 0;
+        if (sign > 0 && histogram[b]++ == 0)
+            ++distinct;
+        if (sign < 0 && --histogram[b] == 0)
+            --distinct;
     };
-    const std::int64_t lastRow = address + static_cast<std::int64_t>(n) * (n - 1);
-    const bool axis = axisAt(address - n, address) || axisAt(lastRow + n, lastRow);
-    return body + (axis ? 20.0 : 0.0);
+    const auto pairDiff = [&](std::int64_t i, std::int64_t lag, View v) {
+        return sq(cell(x, i + lag, v) - cell(x, i, v));
+    };
+    for (std::int64_t i = 0; i < cells; ++i)
+        addCell(i, 1);
+    for (int v = 0; v < ViewCount; ++v) {
+        SlidingView& s = views[static_cast<std::size_t>(v)];
+        for (std::int64_t i = 0; i + 1 < cells; ++i)
+            s.spanRows += pairDiff(i, 1, static_cast<View>(v));
+        for (std::int64_t i = 0; i + n < cells; ++i)
+            s.columns += pairDiff(i, n, static_cast<View>(v));
+        s.wrapsByPhase.assign(static_cast<std::size_t>(n), 0);
+    }
+    const double pairs = 2.0 * n * (n - 1);
+    for (std::int64_t a = 0;; ++a) {
+        const auto phase = static_cast<std::size_t>(a % n);
+        for (int v = 0; v < ViewCount; ++v) {
+            SlidingView& s = views[static_cast<std::size_t>(v)];
+            std::int64_t& wraps = s.wrapsByPhase[phase];
+            if (a < n) {
+                wraps = 0;
+                for (int r = 0; r < n - 1; ++r)
+                    wraps += pairDiff(a + static_cast<std::int64_t>(r) * n + n - 1, 1, static_cast<View>(v));
+            } else {
+                wraps += pairDiff(a + cells - n - 1, 1, static_cast<View>(v)) -
+                         pairDiff(a - 1, 1, static_cast<View>(v));
+            }
+        }
+        // With fewer different values than a row has cells the table is a fill or a flag table.
+        if (distinct >= n) {
+            double best = quickSmoothness(views[Raw], views[Raw].wrapsByPhase[phase],
+                                          static_cast<double>(cells), pairs);
+            if (flagged > 0)
+                for (int v = FuelFlag; v < ViewCount; ++v)
+                    best =
+                        std::max(best, quickSmoothness(views[static_cast<std::size_t>(v)],
+                                                       views[static_cast<std::size_t>(v)].wrapsByPhase[phase],
+                                                       static_cast<double>(cells), pairs));
+            if (best >= kWorthJudging)
+                out.offer({best, a});
+        }
+        if (a + cells >= size)
+            break;
+        addCell(a + cells, 1);
+        addCell(a, -1);
+        for (int v = 0; v < ViewCount; ++v) {
+            SlidingView& s = views[static_cast<std::size_t>(v)];
+            s.spanRows +=
+                pairDiff(a + cells - 1, 1, static_cast<View>(v)) - pairDiff(a, 1, static_cast<View>(v));
+            s.columns +=
+                pairDiff(a + cells - n, n, static_cast<View>(v)) - pairDiff(a, n, static_cast<View>(v));
+        }
+    }
+}
+
+// ---- The full judgement ----
+
+// Discrete orthogonal polynomials of degree 1 and 2 over the positions 0..n-1 of a line.
+struct LineBasis
+{
+    std::array<double, 16> p1{};
+    std::array<double, 16> p2{};
+    double norm1 = 0;
+    double norm2 = 0;
+
+    explicit LineBasis(int n)
+    {
+        const double mid = (n - 1) / 2.0;
+        const double c = (static_cast<double>(n) * n - 1) / 12.0;
+        for (int i = 0; i < n; ++i) {
+            p1[static_cast<std::size_t>(i)] = i - mid;
+            p2[static_cast<std::size_t>(i)] = (i - mid) * (i - mid) - c;
+            norm1 += p1[static_cast<std::size_t>(i)] * p1[static_cast<std::size_t>(i)];
+            norm2 += p2[static_cast<std::size_t>(i)] * p2[static_cast<std::size_t>(i)];
+        }
+    }
+};
+
+const LineBasis& basis(int n)
+{
+    static const LineBasis b16(16);
+    static const LineBasis b8(8);
+    return n == 16 ? b16 : b8;
+}
+
+struct LineFit
+{
+    double spread = 0;   // squares about the lines' means
+    double leftover = 0; // squares the quadratic fits leave
+    // Squared steps between neighbours, summed over the lines by the place of the step (step i lies
+    // between positions i and i + 1 of every line).
+    std::array<double, 15> stepSquares{};
+};
+
+// Adds the fit of one line of n values, `stride` apart in `v`.
+void fitLine(const int* v, int stride, int n, LineFit& fit)
+{
+    const LineBasis& b = basis(n);
+    double sum = 0;
+    double sumSquares = 0;
+    double d1 = 0;
+    double d2 = 0;
+    for (int i = 0; i < n; ++i) {
+        const double y = v[i * stride];
+        sum += y;
+        sumSquares += y * y;
+        d1 += y * b.p1[static_cast<std::size_t>(i)];
+        d2 += y * b.p2[static_cast<std::size_t>(i)];
+        if (i + 1 < n) {
+            const double step = v[(i + 1) * stride] - y;
+            fit.stepSquares[static_cast<std::size_t>(i)] += step * step;
+        }
+    }
+    const double spread = std::max(0.0, sumSquares - sum * sum / n);
+    fit.spread += spread;
+    fit.leftover += std::max(0.0, spread - d1 * d1 / b.norm1 - d2 * d2 / b.norm2);
+}
+
+// How smooth the lines of one direction are, 0 (no better than noise) to 1: one minus the share of
+// the lines' spread that quadratic fits leave, against the share they leave of independent values
+// ((n - 3) / (n - 1)). Cells are whole numbers, and tuned maps carry a stray unit here and there, so
+// a leftover of half a unit squared a cell is allowed for: the lines of a map that varies by only a
+// few units are as smooth as bytes can be. Lines that hardly vary at all are smooth.
+// A quadratic follows a step near the end of a line well enough, so the steps are looked at too:
+// where the lines take a step at one place many times larger than their typical step (the place
+// where one map ends and the next begins, or where a window wraps from the end of a map's row to
+// the start of the next), they are two parts, not one surface. An axis with uneven points gives a
+// map uneven steps too, a few times the typical one, so only a step far beyond that counts.
+double directionSmoothness(const LineFit& fit, int n)
+{
+    if (fit.spread < 1.0 * n * n)
+        return 1;
+    const double expectedForNoise = (n - 3.0) / (n - 1.0);
+    const double jitter = 0.5 * n * n;
+    const double smooth =
+        std::max(0.0, 1.0 - std::max(0.0, fit.leftover - jitter) / fit.spread / expectedForNoise);
+    std::array<double, 15> steps{};
+    const auto places = static_cast<std::size_t>(n - 1);
+    for (std::size_t i = 0; i < places; ++i)
+        steps[i] = std::sqrt(fit.stepSquares[i] / n);
+    const double largest =
+        *std::max_element(steps.begin(), steps.begin() + static_cast<std::ptrdiff_t>(places));
+    std::nth_element(steps.begin(), steps.begin() + static_cast<std::ptrdiff_t>(places / 2),
+                     steps.begin() + static_cast<std::ptrdiff_t>(places));
+    // A unit more on the typical step, so that plateaus and unit steps do not make a break of a
+    // step of two.
+    const double ratio = largest / (steps[places / 2] + 1.0);
+    const double wholeness = std::clamp(1.0 - (ratio - 4.0) / 4.0, 0.0, 1.0);
+    return smooth * wholeness;
+}
+
+// The rows and the columns are judged apart and the two results multiplied (and the root taken): a
+// window over the end of one map and the start of the next has perfect rows, and the step in its
+// columns must not drown in the rows' larger spread.
+double lineSmoothness(const std::array<int, 256>& v, int n)
+{
+    LineFit rows;
+    LineFit columns;
+    for (int i = 0; i < n; ++i) {
+        fitLine(v.data() + static_cast<std::ptrdiff_t>(i) * n, 1, n, rows);
+        fitLine(v.data() + i, n, n, columns);
+    }
+    // A table whose values hardly vary (a fill with a few stray bytes) tells nothing.
+    if (rows.spread + columns.spread < 2.0 * n * n)
+        return 0;
+    return std::sqrt(directionSmoothness(rows, n) * directionSmoothness(columns, n));
+}
+
+struct Judged
+{
+    WindowJudgement judgement;
+    View view = Raw;
+};
+
+Judged judge(std::span<const std::uint8_t> x, std::int64_t address, int n)
+{
+    Judged result;
+    const std::int64_t cells = static_cast<std::int64_t>(n) * n;
+    // Compared against size - cells: any address may come in, and address + cells could overflow.
+    if ((n != 8 && n != 16) || address < 0 || address > static_cast<std::int64_t>(x.size()) - cells)
+        return result;
+    std::array<bool, 256> seen{};
+    int distinct = 0;
+    int flagged = 0;
+    int maxKnock = 0;
+    int equalNeighbours = 0;
+    for (std::int64_t i = 0; i < cells; ++i) {
+        const auto b = x[static_cast<std::size_t>(address + i)];
+        if (!seen[b]) {
+            seen[b] = true;
+            ++distinct;
+        }
+        flagged += b >= 128 ? 1 : 0;
+        maxKnock = std::max(maxKnock, b & 0x7F);
+        const auto r = i / n;
+        const auto c = i % n;
+        if (c + 1 < n && x[static_cast<std::size_t>(address + i + 1)] == b)
+            ++equalNeighbours;
+        if (r + 1 < n && x[static_cast<std::size_t>(address + i + n)] == b)
+            ++equalNeighbours;
+    }
+    result.judgement.flaggedCells = flagged;
+    if (distinct < n)
+        return result;
+
+    double best = 0;
+    std::array<int, 256> values{};
+    for (int v = 0; v < (flagged > 0 ? ViewCount : 1); ++v) {
+        for (std::int64_t i = 0; i < cells; ++i)
+            values[static_cast<std::size_t>(i)] = cell(x, address + i, static_cast<View>(v));
+        const double smooth = lineSmoothness(values, n);
+        if (smooth > best) {
+            best = smooth;
+            result.view = static_cast<View>(v);
+        }
+    }
+    // Two fills side by side are smooth almost everywhere but no map: most of their neighbours are
+    // equal. Maps have level stretches, so only a majority of them counts against the table.
+    const double pairs = 2.0 * n * (n - 1);
+    const double variety = std::min(1.0, 2.0 * (1.0 - equalNeighbours / pairs));
+    double score = 100.0 * best * variety * (n == 8 ? 0.8 : 1.0);
+    if (score <= 0)
+        return result;
+    // Maps are laid out on 16-byte and mostly on 256-byte boundaries: among tables that score
+    // alike, the aligned one is the map and the others are the map seen a few bytes or rows aside.
+    if (n == 16 && address % 16 == 0)
+        score += address % 256 == 0 ? 3.0 : 1.5;
+    result.judgement.score = score;
+    // The closed-loop block of a fuel map is a part of it, not the whole; timing maps keep their
+    // advance below 64 degrees.
+    if (result.view == FuelFlag && flagged >= 2 && flagged <= cells * 3 / 4)
+        result.judgement.kind = MapKind::Fuel;
+    else if (maxKnock <= 63 && (flagged == 0 || (result.view == KnockFlag && flagged >= 2)))
+        result.judgement.kind = MapKind::Timing;
+    return result;
 }
 
 bool better(const MapCandidate& a, const MapCandidate& b)
@@ -177,167 +383,110 @@ bool better(const MapCandidate& a, const MapCandidate& b)
     return a.size > b.size;
 }
 
-// The best `limit` candidates seen so far, as a heap whose top is the worst of them.
-class BestPool
+bool overlaps(std::int64_t aStart, std::int64_t aEnd, std::int64_t bStart, std::int64_t bEnd)
 {
-  public:
-    explicit BestPool(std::size_t limit) : limit_(limit) {}
-
-    void offer(const MapCandidate& candidate)
-    {
-        if (items_.size() < limit_) {
-            items_.push_back(candidate);
-            std::push_heap(items_.begin(), items_.end(), better);
-        } else if (better(candidate, items_.front())) {
-            std::pop_heap(items_.begin(), items_.end(), better);
-            items_.back() = candidate;
-            std::push_heap(items_.begin(), items_.end(), better);
-        }
-    }
-
-    std::vector<MapCandidate> sorted()
-    {
-        std::sort_heap(items_.begin(), items_.end(), better);
-        return std::move(items_);
-    }
-
-  private:
-    std::size_t limit_;
-    std::vector<MapCandidate> items_;
-};
-
-bool overlaps(const MapCandidate& a, const MapCandidate& b)
-{
-    const std::int64_t aEnd = a.address + static_cast<std::int64_t>(a.size) * a.size;
-    const std::int64_t bEnd = b.address + static_cast<std::int64_t>(b.size) * b.size;
-    return a.address < bEnd && b.address < aEnd;
+    return aStart < bEnd && bStart < aEnd;
 }
 
-void scoreAllWindows(std::span<const std::uint8_t> x, int n, BestPool& out)
+std::int64_t endOf(const MapCandidate& c)
 {
-    const auto size = static_cast<std::int64_t>(x.size());
-    const std::int64_t cells = static_cast<std::int64_t>(n) * n;
-    if (size < cells)
-        return;
-    // Sums of the table at address 0, kept up to date as the table slides by one byte: the cell
-    // sums and the contiguous difference sums lose their first term and gain one at the end. The
-    // N - 1 row wraps of a table are those of the table N bytes before it, less its first wrap and
-    // plus one more at the end, so they are kept per address modulo N.
-    WindowSums s;
-    PairSums spanRows;
-    PairSums columns;
-    std::array<int, 256> histogram{};
-    for (std::int64_t i = 0; i < cells; ++i) {
-        const auto v = x[static_cast<std::size_t>(i)];
-        s.sum += v;
-        s.sumSquares += sq(v);
-        s.sum7 += low7(v);
-        s.sumSquares7 += sq(low7(v));
-        if (histogram[v]++ == 0)
-            ++s.distinct;
-    }
-    for (std::int64_t i = 0; i < cells - 1; ++i)
-        spanRows.add(x, i, 1);
-    for (std::int64_t i = 0; i < cells - n; ++i)
-        columns.add(x, i, n);
-    std::vector<PairSums> wrapsByPhase(static_cast<std::size_t>(n));
-    for (std::int64_t a = 0;; ++a) {
-        PairSums& wraps = wrapsByPhase[static_cast<std::size_t>(a % n)];
-        if (a < n) {
-            wraps = rowWraps(x, a, n);
-        } else {
-            wraps.add(x, a - 1, 1, -1);
-            wraps.add(x, a + cells - n - 1, 1);
+    return c.address + static_cast<std::int64_t>(c.size) * c.size;
+}
+
+// The map's mean value in each row and in each column, read in `view`.
+void profiles(std::span<const std::uint8_t> x, std::int64_t address, View view, std::vector<double>& rows,
+              std::vector<double>& columns)
+{
+    constexpr int n = 16;
+    rows.assign(n, 0);
+    columns.assign(n, 0);
+    for (int r = 0; r < n; ++r) {
+        for (int c = 0; c < n; ++c) {
+            const double v = cell(x, address + static_cast<std::int64_t>(r) * n + c, view) / double{n};
+            rows[static_cast<std::size_t>(r)] += v;
+            columns[static_cast<std::size_t>(c)] += v;
         }
-        s.rowDiff2 = spanRows.diff2 - wraps.diff2;
-        s.rowEqual = spanRows.equal - wraps.equal;
-        s.rowDiff7 = spanRows.diff7 - wraps.diff7;
-        s.rowSame = spanRows.same - wraps.same;
-        s.colDiff2 = columns.diff2;
-        s.colEqual = columns.equal;
-        s.colDiff7 = columns.diff7;
-        s.colSame = columns.same;
-        const double score = scoreFromSums(x, a, n, s);
-        if (score > 0)
-            out.offer({a, n, score});
-        if (a + cells >= size)
-            break;
-        const auto first = static_cast<std::int64_t>(x[static_cast<std::size_t>(a)]);
-        const auto next = static_cast<std::int64_t>(x[static_cast<std::size_t>(a + cells)]);
-        s.sum += next - first;
-        s.sumSquares += sq(next) - sq(first);
-        s.sum7 += low7(next) - low7(first);
-        s.sumSquares7 += sq(low7(next)) - sq(low7(first));
-        if (--histogram[static_cast<std::size_t>(first)] == 0)
-            --s.distinct;
-        if (histogram[static_cast<std::size_t>(next)]++ == 0)
-            ++s.distinct;
-        spanRows.add(x, a + cells - 1, 1);
-        spanRows.add(x, a, 1, -1);
-        columns.add(x, a + cells - n, n);
-        columns.add(x, a, n, -1);
     }
 }
+
+// Scores from here on are rarely reached by anything but a map.
+constexpr double kClearlyMapLike = 50;
 
 } // namespace
 
+WindowJudgement judgeWindow(std::span<const std::uint8_t> image, std::int64_t address, int size)
+{
+    return judge(image, address, size).judgement;
+}
+
 double scoreWindow(std::span<const std::uint8_t> image, std::int64_t address, int size)
 {
-    const std::int64_t cells = static_cast<std::int64_t>(size) * size;
-    if (size < 2 || address < 0 || address + cells > static_cast<std::int64_t>(image.size()))
-        return 0;
-    WindowSums s;
-    std::array<bool, 256> seen{};
-    for (int r = 0; r < size; ++r) {
-        for (int c = 0; c < size; ++c) {
-            const std::int64_t i = address + static_cast<std::int64_t>(r) * size + c;
-            if (!seen[image[static_cast<std::size_t>(i)]]) {
-                seen[image[static_cast<std::size_t>(i)]] = true;
-                ++s.distinct;
-            }
-            const std::int64_t v = image[static_cast<std::size_t>(i)];
-            s.sum += v;
-            s.sumSquares += sq(v);
-            s.sum7 += low7(v);
-            s.sumSquares7 += sq(low7(v));
-            PairSums pairs;
-            if (c + 1 < size)
-                pairs.add(image, i, 1);
-            s.rowDiff2 += pairs.diff2;
-            s.rowEqual += pairs.equal;
-            s.rowDiff7 += pairs.diff7;
-            s.rowSame += pairs.same;
-            pairs = {};
-            if (r + 1 < size)
-                pairs.add(image, i, size);
-            s.colDiff2 += pairs.diff2;
-            s.colEqual += pairs.equal;
-            s.colDiff7 += pairs.diff7;
-            s.colSame += pairs.same;
-        }
-    }
-    return scoreFromSums(image, address, size, s);
+    return judgeWindow(image, address, size).score;
 }
 
 std::vector<MapCandidate> findMaps(std::span<const std::uint8_t> image, int count)
 {
     if (count <= 0)
         return {};
-    // Every candidate looked at before the last pick is either picked or overlaps a pick, and a
-    // 16x16 pick overlaps 511 other 16x16 and 319 8x8 tables: so the best count x 1024 decide the
-    // list exactly, however large the image.
-    BestPool pool(static_cast<std::size_t>(count) * 1024);
-    scoreAllWindows(image, 16, pool);
-    scoreAllWindows(image, 8, pool);
-    const std::vector<MapCandidate> all = pool.sorted();
+    // The quick measure lets through every map, the windows a few bytes or rows beside each, and
+    // straddles; a few thousand places hold them all with room to spare.
+    BestPool pool16(std::max<std::size_t>(2048, static_cast<std::size_t>(count) * 64));
+    BestPool pool8(std::max<std::size_t>(1024, static_cast<std::size_t>(count) * 32));
+    quickScan(image, 16, pool16);
+    quickScan(image, 8, pool8);
+
+    std::vector<MapCandidate> judged;
+    std::vector<View> views;
+    const auto judgeAll = [&](const BestPool& pool, int n) {
+        for (const Ranked& item : pool.items()) {
+            const Judged j = judge(image, item.address, n);
+            if (j.judgement.score > 0)
+                judged.push_back(
+                    {item.address, n, j.judgement.score, j.judgement.kind, j.judgement.flaggedCells, {}, {}});
+        }
+    };
+    judgeAll(pool16, 16);
+    judgeAll(pool8, 8);
+    std::sort(judged.begin(), judged.end(), better);
+
     std::vector<MapCandidate> best;
-    for (const auto& candidate : all) {
+    for (const auto& candidate : judged) {
         if (static_cast<int>(best.size()) >= count)
             break;
-        const bool clash = std::any_of(best.begin(), best.end(),
-                                       [&](const MapCandidate& taken) { return overlaps(taken, candidate); });
+        const bool clash = std::any_of(best.begin(), best.end(), [&](const MapCandidate& taken) {
+            return overlaps(taken.address, endOf(taken), candidate.address, endOf(candidate));
+        });
         if (!clash)
             best.push_back(candidate);
+    }
+
+    // Rising runs inside what clearly looks like a 16x16 map are rows of it, not axes; nor is a map
+    // ever its own axis.
+    const auto inside = [](const MapCandidate& c, const AxisRun& axis) {
+        return overlaps(c.address, endOf(c), axis.address, axis.address + axis.bytes());
+    };
+    std::vector<AxisRun> axes;
+    for (const AxisRun& axis : findAxes(image)) {
+        const bool inMap = std::any_of(best.begin(), best.end(), [&](const MapCandidate& c) {
+            return c.size == 16 && c.score >= kClearlyMapLike && inside(c, axis);
+        });
+        if (!inMap)
+            axes.push_back(axis);
+    }
+    std::vector<double> rowProfile;
+    std::vector<double> columnProfile;
+    std::vector<AxisRun> outside;
+    for (MapCandidate& candidate : best) {
+        if (candidate.size != 16)
+            continue;
+        outside.clear();
+        std::copy_if(axes.begin(), axes.end(), std::back_inserter(outside),
+                     [&](const AxisRun& axis) { return !inside(candidate, axis); });
+        profiles(image, candidate.address, judge(image, candidate.address, 16).view, rowProfile,
+                 columnProfile);
+        const AxisPair pair = bestAxesFor(image, outside, candidate.address, rowProfile, columnProfile);
+        candidate.rowAxis = pair.rows;
+        candidate.columnAxis = pair.columns;
     }
     return best;
 }

@@ -1,7 +1,9 @@
-// Finds the places in a ROM image that look like fuel or timing maps: square tables whose cells
-// change smoothly from each cell to its neighbours along rows and columns, often next to a run of
-// rising bytes (an axis).
+// Finds the places in a ROM image that look like fuel or timing maps: square tables whose rows and
+// columns each follow a smooth course, told apart from code, from other data and from windows that
+// straddle two maps; and the axes (rising runs of 16 values) that fit each of them.
 #pragma once
+
+#include "AxisFinder.h"
 
 #include <cstdint>
 #include <span>
@@ -9,35 +11,59 @@
 
 namespace skerrow {
 
-// One place worth a look: a table of size x size bytes starting at address, and how map-like it is
-// (0 = not at all, 100 = perfectly smooth with an axis beside it).
+// What a table's cells look like once read the way the engine unit reads them.
+enum class MapKind {
+    Fuel,   // a block of cells with bit 7 set that reads smoothly as b - 192 (closed-loop cells)
+    Timing, // values of a timing map (up to 63 in the low seven bits), maybe with a flagged block
+    Other,  // smooth, but neither of the two
+};
+
+// One place worth a look: a table of size x size bytes starting at address, how map-like it is
+// (0 = not at all, about 100 = rows and columns perfectly smooth; a few points more for a table on
+// a 16- or 256-byte boundary), what kind of map it looks like and the axes that fit it best.
 struct MapCandidate
 {
     std::int64_t address = 0;
     int size = 16;
     double score = 0;
+    MapKind kind = MapKind::Other;
+    int flaggedCells = 0; // cells with bit 7 set
+    AxisRun rowAxis;      // the axis that fits its rows best (the RPM axis), if any
+    AxisRun columnAxis;   // the axis that fits its columns best (the load axis), if any
 
     bool operator==(const MapCandidate&) const = default;
 };
 
-// How map-like the size x size table at `address` is; 0 when it does not fit in the image.
-// The table is smooth when the mean square difference of neighbouring cells is small against the
-// spread of its values (for random bytes the ratio is about 1, for a map about 0.1); tables of
-// nearly one value or of fewer different values than a row has cells (fills, flags, the edge
-// between two fills) score 0, and tables where most neighbours are equal score little.
-// Cells whose bit 7 is set (closed-loop fuel cells, knock-controlled timing cells) may form a
-// block that stands off the rest of the map; the table is therefore also judged by its cells' low
-// seven bits, comparing only neighbours whose bit 7 agrees, and the better view counts.
-// A rising run of `size` bytes just before or just after the table adds a bonus, as maps are
-// often stored next to one of their axes; a run that fits on as one more row of the table does not
-// count, as it is the rest of the map.
+// How a single table is judged; score 0 when it does not fit in the image or is no map.
+struct WindowJudgement
+{
+    double score = 0;
+    MapKind kind = MapKind::Other;
+    int flaggedCells = 0;
+};
+
+// Judges the size x size table at `address` (size 8 or 16). Each row and each column is fitted by a
+// quadratic; the table is smooth when what the fits leave over is small against how much its lines
+// vary. A window that holds the end of one map and the start of the next has smooth rows but
+// columns with a step in them, which no quadratic follows, so it scores low however smooth its
+// parts are; code and noise leave almost everything over. The cells are read three ways, and the
+// best counts: as raw bytes, with bit 7 as the closed-loop flag of a fuel map (b >= 128 stands for
+// b - 192), and with bit 7 as the knock flag of a timing map (the low seven bits). Tables of fewer
+// different values than a row has cells, or whose neighbours are mostly equal, are no maps. 8x8
+// tables count for less, as chance smoothness is likelier in fewer cells.
+WindowJudgement judgeWindow(std::span<const std::uint8_t> image, std::int64_t address, int size);
+
+// The score of judgeWindow.
 double scoreWindow(std::span<const std::uint8_t> image, std::int64_t address, int size);
 
-// Scores every 16x16 and every 8x8 table of the image, at every byte offset, and returns at most
+// Looks at every 16x16 and every 8x8 table of the image, at every byte offset, and returns at most
 // `count` of the best, best first, with no two overlapping (a table that overlaps a better one is
-// passed over, so the list does not fill up with the same map seen one byte to the side). Only
-// tables with a score above 0 are listed. Ties go to the lower address, then to 16x16.
-// Time grows linearly with the image size; memory stays bounded (about count x 1024 candidates).
+// passed over). Only tables with a score above 0 are listed; ties go to the lower address, then to
+// 16x16. A quick measure of smoothness over sliding sums picks the few thousand tables worth
+// judging in full, so time grows linearly with the image size and memory stays bounded. Each
+// 16x16 candidate gets the axes that fit it best (findAxes, bestAxesFor) among the rising runs of
+// the image that lie neither in it nor in another listed 16x16 table scoring 50 or more (such runs
+// are rows of a map).
 std::vector<MapCandidate> findMaps(std::span<const std::uint8_t> image, int count = 20);
 
 } // namespace skerrow

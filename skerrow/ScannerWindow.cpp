@@ -40,7 +40,7 @@ QString hexAddress(std::int64_t address)
 const QString aboutText = QStringLiteral(
     "<p><b>SKERROW V1.1</b> &mdash; ROM map scanner</p>"
     "<p>Skerrow looks through the ROM image of an engine control unit for the places where the fuel "
-    "and timing maps are kept. It only reads the image: it never changes or writes a file.</p>"
+    "and timing maps are kept. It only reads the image and never changes it.</p>"
     "<p>Load an image with <i>Main &gt; Import ROM file</i>. The image is cut into square tables of "
     "16 by 16 bytes (8 by 8 from the <i>Map</i> menu) starting at the address in the box below. "
     "&lsquo;&lt; &rsquo; and &lsquo; &gt;&rsquo; move one table, &lsquo;&lt;&lt;&rsquo; and "
@@ -49,14 +49,16 @@ const QString aboutText = QStringLiteral(
     "<p>On the <i>3D</i> page a map shows as a smooth slope, code and text as a jagged field. Choose "
     "a conversion to see the bytes as air/fuel ratios or as timing degrees. The <i>2D - HEX</i> page "
     "lists the bytes of each row; click a row to plot it underneath. <i>Map &gt; Find maps</i> lists "
-    "the twenty tables that look most like maps.</p>");
+    "the twenty tables that look most like maps, with their kind and axes, and writes an engine "
+    "definition for Vantrell from them.</p>");
 
 const QString usageText = QStringLiteral(
     "1. Main > Import ROM file: choose the image (any file; up to 16 MiB).\n"
     "2. Walk it: \"< \" and \" >\" by one table, \"<<\" and \">>\" by 4096 bytes, or type an address in "
     "hexadecimal and press Enter.\n"
     "3. Map > 16x16 or 8x8 sets the table size; it starts again at address 0.\n"
-    "4. Map > Find maps lists the likeliest places; choose one to jump there.\n"
+    "4. Map > Find maps lists the likeliest places; choose one to jump there, or save an engine "
+    "definition for Vantrell from the maps it found (Save Engine Definition...).\n"
     "5. On the 3D page drag with the left mouse button to turn the surface and with the right one to "
     "zoom.");
 
@@ -90,6 +92,12 @@ ScannerWindow::ScannerWindow(std::unique_ptr<ScannerDialogs> dialogs, QWidget* p
 }
 
 ScannerWindow::~ScannerWindow() = default;
+
+void ScannerWindow::setProgramFolder(const QString& folder)
+{
+    if (auto* about = pageAbout_->findChild<QLabel*>(QStringLiteral("aboutText")))
+        about->setText(aboutText + QStringLiteral("\n\nProgram folder: ") + QDir::toNativeSeparators(folder));
+}
 
 QFont ScannerWindow::smallControlFont()
 {
@@ -339,6 +347,7 @@ void ScannerWindow::loadFile(const QString& fileName)
         return;
     }
     walk_.setImage(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+    imageFile_ = fileName;
 
     loaded_ = true;
     findMaps_->setEnabled(true);
@@ -420,7 +429,8 @@ void ScannerWindow::FindMaps1Click()
                               QStringLiteral("No table in this image looks like a fuel or timing map."));
         return;
     }
-    const int chosen = dialogs_->chooseMapCandidate(this, candidates);
+    const ScannedImage image{imageFile_, static_cast<std::int64_t>(walk_.image().size())};
+    const int chosen = dialogs_->chooseMapCandidate(this, candidates, image);
     if (chosen < 0 || chosen >= static_cast<int>(candidates.size()))
         return;
     const MapCandidate& place = candidates[static_cast<std::size_t>(chosen)];

@@ -1,7 +1,7 @@
 // Skerrow's one window: it imports a ROM image, walks it as square tables of 16x16 or 8x8 bytes and
 // shows the current table as a 3D surface, a hex listing and a graph of one row, with the bytes
-// optionally converted to air/fuel ratios or timing degrees for the surface. It reads the image only
-// and writes no files.
+// optionally converted to air/fuel ratios or timing degrees for the surface. It never changes the
+// image; the one file it writes is an engine definition the user asks for from the found maps.
 #pragma once
 
 #include "CellConversion.h"
@@ -36,6 +36,9 @@ class ScannerWindow : public QMainWindow
     // The dialogs default to the real file dialog and message boxes; the window owns them.
     explicit ScannerWindow(std::unique_ptr<ScannerDialogs> dialogs = nullptr, QWidget* parent = nullptr);
     ~ScannerWindow() override;
+
+    // The program folder in use, named on the About page.
+    void setProgramFolder(const QString& folder);
 
     // What the window holds, for tests and for the pages that show it.
     const TableWalk& walk() const { return walk_; }
@@ -83,6 +86,7 @@ class ScannerWindow : public QMainWindow
 
     std::unique_ptr<ScannerDialogs> dialogs_;
     TableWalk walk_;
+    QString imageFile_; // the file the image was loaded from
     TableCut table_;
     bool loaded_ = false;
     bool rebuildingListing_ = false;

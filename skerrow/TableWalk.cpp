@@ -80,9 +80,9 @@ TableCut TableWalk::cut() const
     table.size = size_;
     const std::int64_t size = imageSize();
     for (int k = 0; k < table.cellCount(); ++k) {
-        const std::int64_t at = address_ + k;
-        if (at >= 0 && at < size) {
-            table.cells[static_cast<std::size_t>(k)] = image_[static_cast<std::size_t>(at)];
+        // Measured from the end of the image: any address may be set, and address + k could overflow.
+        if (address_ < size && k < size - address_) {
+            table.cells[static_cast<std::size_t>(k)] = image_[static_cast<std::size_t>(address_ + k)];
             table.present[static_cast<std::size_t>(k)] = true;
         }
     }

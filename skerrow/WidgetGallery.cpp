@@ -36,7 +36,12 @@ class FixedAnswers : public skerrow::ScannerDialogs
     {
         std::fprintf(stderr, "message: %s\n", qPrintable(text));
     }
-    int chooseMapCandidate(QWidget*, const std::vector<skerrow::MapCandidate>&) override { return 0; }
+    int chooseMapCandidate(QWidget*, const std::vector<skerrow::MapCandidate>&,
+                           const skerrow::ScannedImage&) override
+    {
+        return 0;
+    }
+    QString saveDefinitionFile(QWidget*, const QString&) override { return {}; }
 
   private:
     QString file_;
@@ -106,7 +111,10 @@ int main(int argc, char** argv)
         graph.series(0).addPoint(i, image[0x1235 + 5 * 16 + static_cast<std::size_t>(i)]);
     ok &= save(graph.grab().toImage(), folder, QStringLiteral("graph-fuel-map-row.png"));
 
-    skerrow::FindMapsDialog finds(skerrow::findMaps(image));
+    FixedAnswers quiet{QString()};
+    skerrow::FindMapsDialog finds(skerrow::findMaps(image),
+                                  {QStringLiteral("planted.bin"), static_cast<std::int64_t>(image.size())},
+                                  quiet);
     finds.show();
     QApplication::processEvents();
     ok &= save(finds.grab().toImage(), folder, QStringLiteral("find-maps-dialog.png"));

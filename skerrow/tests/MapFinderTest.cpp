@@ -1,10 +1,13 @@
 #include "MapFinder.h"
 
+#include "FinderCorpus.h"
 #include "SyntheticImages.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <set>
 #include <utility>
 
@@ -21,14 +24,147 @@ std::set<Place> topPlaces(const std::vector<MapCandidate>& candidates, std::size
     return places;
 }
 
+int rankOf(const std::vector<MapCandidate>& found, std::int64_t address)
+{
+    for (std::size_t i = 0; i < found.size(); ++i)
+        if (found[i].address == address && found[i].size == 16)
+            return static_cast<int>(i);
+    return static_cast<int>(found.size());
+}
+
+// The small images of the corpus (8192 bytes: both calibration placements, maps back to back and
+// apart, on 256- and on 16-byte boundaries, flagged fuel and timing maps, 8-bit and 16-bit axes
+// away from their maps, code-like streams) are found as a user needs them found.
+TEST(SkerrowMapFinder, EveryPlantedMapOfTheSmallCorpusImagesLeadsWithItsKindAndAxes)
+{
+    for (int index = 0; index < synthetic::kCorpusImageCount; index += 3) {
+        const synthetic::CorpusImage corpus = synthetic::corpusImage(index);
+        ASSERT_EQ(corpus.bytes.size(), 8192u) << index;
+        const synthetic::CorpusTruth truth = synthetic::parseCorpusTruth(corpus.truth);
+        ASSERT_TRUE(truth.ok) << index;
+        const auto found = findMaps(corpus.bytes);
+        const auto k = static_cast<int>(truth.maps.size());
+        int worstRank = 0;
+        for (const auto& map : truth.maps) {
+            const int rank = rankOf(found, map.address);
+            ASSERT_LT(rank, k) << "image " << index << " map " << map.address;
+            worstRank = std::max(worstRank, rank);
+            const MapCandidate& c = found[static_cast<std::size_t>(rank)];
+            EXPECT_EQ(c.kind, map.fuel ? MapKind::Fuel : MapKind::Timing) << index << " " << map.address;
+            EXPECT_EQ(c.rowAxis.address, map.rpmAxis) << index << " " << map.address;
+            EXPECT_EQ(c.columnAxis.address, map.loadAxis) << index << " " << map.address;
+            EXPECT_EQ(c.rowAxis.width, truth.axes.front().bits / 8) << index;
+        }
+        // Nothing from the code stream stands among them.
+        for (int i = 0; i < worstRank; ++i)
+            EXPECT_FALSE(found[static_cast<std::size_t>(i)].address >= truth.codeStart &&
+                         found[static_cast<std::size_t>(i)].address < truth.codeEnd)
+                << index << " " << found[static_cast<std::size_t>(i)].address;
+    }
+}
+
+// Two maps back to back at very different levels: every window that holds the end of one and the
+// start of the other scores below both, however smooth its two parts are.
+TEST(SkerrowMapFinder, WindowsStraddlingMapsBackToBackScoreBelowBothMaps)
+{
+    int pairsSeen = 0;
+    for (int index = 0; index < synthetic::kCorpusImageCount; index += 3) {
+        const synthetic::CorpusImage corpus = synthetic::corpusImage(index);
+        const auto truth = synthetic::parseCorpusTruth(corpus.truth);
+        for (const auto& first : truth.maps) {
+            for (const auto& second : truth.maps) {
+                if (second.address != first.address + 256)
+                    continue;
+                ++pairsSeen;
+                const double lower = std::min(scoreWindow(corpus.bytes, first.address, 16),
+                                              scoreWindow(corpus.bytes, second.address, 16));
+                for (std::int64_t a = first.address + 1; a < second.address; ++a)
+                    ASSERT_LT(scoreWindow(corpus.bytes, a, 16), lower)
+                        << "image " << index << " window " << a << " between " << first.address;
+            }
+        }
+    }
+    EXPECT_GE(pairsSeen, 5);
+}
+
+// A surface of 17 smooth rows holds two 16-row windows of the same smoothness; the one on a
+// 256-byte boundary is the map, whichever side the extra row lies on.
+TEST(SkerrowMapFinder, AmongEquallySmoothWindowsTheOneOn256BytesWins)
+{
+    struct Case
+    {
+        std::size_t surfaceStart;
+        std::int64_t expected;
+    };
+    for (const Case& c : {Case{0x0FF0, 0x1000}, Case{0x1000, 0x1000}}) {
+        auto image = synthetic::codeLikeBytes(0x2000, 4);
+        for (int r = 0; r < 17; ++r)
+            for (int col = 0; col < 16; ++col)
+                image[c.surfaceStart + static_cast<std::size_t>(16 * r + col)] =
+                    static_cast<std::uint8_t>(10 + 2 * r + 4 * col);
+        const auto found = findMaps(image, 3);
+        ASSERT_FALSE(found.empty());
+        EXPECT_EQ(found[0].address, c.expected) << c.surfaceStart;
+        EXPECT_EQ(found[0].size, 16);
+        // The content alone scores the same; only the boundary tells them apart.
+        EXPECT_NEAR(scoreWindow(image, 0x1000, 16) -
+                        scoreWindow(image, c.surfaceStart == 0x1000 ? 0x1010 : 0x0FF0, 16),
+                    1.5, 1e-9);
+    }
+}
+
+// Each kind is told by how its flagged cells read smoothly.
+TEST(SkerrowMapFinder, KindsFollowHowTheFlaggedCellsRead)
+{
+    struct Case
+    {
+        const char* what;
+        int (*cell)(int r, int c);
+        MapKind kind;
+    };
+    const Case cases[] = {
+        // Closed-loop cells hold b - 192: a flagged 194 next to an unflagged 4 is smooth.
+        {"flagged fuel", [](int r, int c) { return (r < 8 && c < 4 ? 192 : 0) + 2 + r / 2 + c * 6; },
+         MapKind::Fuel},
+        // Knock-controlled timing cells keep their advance in the low seven bits.
+        {"knock timing", [](int r, int c) { return (10 + r * 2 - c / 2) | (r >= 9 && c >= 8 ? 0x80 : 0); },
+         MapKind::Timing},
+        {"plain timing", [](int r, int c) { return 8 + r + c / 2; }, MapKind::Timing},
+        {"smooth but high", [](int r, int c) { return 64 + 2 * r + 2 * c; }, MapKind::Other},
+    };
+    for (const Case& c : cases) {
+        auto image = synthetic::codeLikeBytes(0x1000, 9);
+        for (int r = 0; r < 16; ++r)
+            for (int col = 0; col < 16; ++col)
+                image[0x0400 + static_cast<std::size_t>(16 * r + col)] =
+                    static_cast<std::uint8_t>(c.cell(r, col));
+        const WindowJudgement j = judgeWindow(image, 0x0400, 16);
+        EXPECT_GT(j.score, 80.0) << c.what;
+        EXPECT_EQ(j.kind, c.kind) << c.what;
+    }
+}
+
+TEST(SkerrowMapFinder, AMapSeenARowOrAFewBytesAsideScoresFarBelowTheMap)
+{
+    const synthetic::CorpusImage corpus = synthetic::corpusImage(0);
+    const auto truth = synthetic::parseCorpusTruth(corpus.truth);
+    for (const auto& map : truth.maps) {
+        const double own = scoreWindow(corpus.bytes, map.address, 16);
+        EXPECT_GT(own, 80.0) << map.address;
+        for (const std::int64_t aside : {-32, -16, -3, 1, 7, 16, 32})
+            EXPECT_LT(scoreWindow(corpus.bytes, map.address + aside, 16), own - 20.0)
+                << map.address << " " << aside;
+    }
+}
+
 TEST(SkerrowMapFinder, PlantedMapsAmongCodeAndNoiseRankFirst)
 {
     const auto image = synthetic::plantedImage();
     const auto found = findMaps(image);
     ASSERT_GE(found.size(), 3u);
     EXPECT_EQ(topPlaces(found, 3), (std::set<Place>{{0x1235, 16}, {0x6A13, 16}, {0x9777, 8}}));
-    // The two maps with an axis beside them lead.
-    EXPECT_EQ(topPlaces(found, 2), (std::set<Place>{{0x1235, 16}, {0x9777, 8}}));
+    // An 8x8 table counts for less than a 16x16 one as smooth.
+    EXPECT_EQ(topPlaces(found, 2), (std::set<Place>{{0x1235, 16}, {0x6A13, 16}}));
     EXPECT_LE(found.size(), 20u);
 }
 
@@ -72,25 +208,30 @@ TEST(SkerrowMapFinder, MapsWithFlaggedCellsAreFoundAtTheirOwnAddress)
 
 TEST(SkerrowMapFinder, CandidatesNeverOverlapAndAreBestFirst)
 {
-    const auto found = findMaps(synthetic::plantedImage());
-    for (std::size_t i = 0; i < found.size(); ++i) {
-        if (i > 0) {
-            EXPECT_GE(found[i - 1].score, found[i].score);
-        }
-        for (std::size_t j = i + 1; j < found.size(); ++j) {
-            const auto endI = found[i].address + found[i].size * found[i].size;
-            const auto endJ = found[j].address + found[j].size * found[j].size;
-            EXPECT_TRUE(endI <= found[j].address || endJ <= found[i].address) << i << " " << j;
+    for (const auto& image : {synthetic::plantedImage(), synthetic::corpusImage(4).bytes}) {
+        const auto found = findMaps(image);
+        for (std::size_t i = 0; i < found.size(); ++i) {
+            if (i > 0) {
+                EXPECT_GE(found[i - 1].score, found[i].score);
+            }
+            for (std::size_t j = i + 1; j < found.size(); ++j) {
+                const auto endI = found[i].address + found[i].size * found[i].size;
+                const auto endJ = found[j].address + found[j].size * found[j].size;
+                EXPECT_TRUE(endI <= found[j].address || endJ <= found[i].address) << i << " " << j;
+            }
         }
     }
 }
 
-TEST(SkerrowMapFinder, SlidingScoresEqualTheScoreOfEachTableAlone)
+TEST(SkerrowMapFinder, ListedScoresAndKindsAreThoseOfEachTableAlone)
 {
-    const auto image = synthetic::plantedImage();
-    for (const auto& candidate : findMaps(image))
-        EXPECT_DOUBLE_EQ(candidate.score, scoreWindow(image, candidate.address, candidate.size))
-            << candidate.address << " " << candidate.size;
+    const auto image = synthetic::corpusImage(1).bytes;
+    for (const auto& candidate : findMaps(image)) {
+        const WindowJudgement alone = judgeWindow(image, candidate.address, candidate.size);
+        EXPECT_DOUBLE_EQ(candidate.score, alone.score) << candidate.address << " " << candidate.size;
+        EXPECT_EQ(candidate.kind, alone.kind) << candidate.address;
+        EXPECT_EQ(candidate.flaggedCells, alone.flaggedCells) << candidate.address;
+    }
 }
 
 TEST(SkerrowMapFinder, NoiseFillsAndFillBoundariesAreNoMaps)
@@ -107,6 +248,8 @@ TEST(SkerrowMapFinder, NoiseFillsAndFillBoundariesAreNoMaps)
     synthetic::plantFuelMap(image, 0x777, 16, 1);
     EXPECT_GT(scoreWindow(image, 0x777, 16), 60.0);
     EXPECT_EQ(scoreWindow(image, 0x2000 - 255, 16), 0.0); // does not fit
+    EXPECT_EQ(scoreWindow(image, -1, 16), 0.0);
+    EXPECT_EQ(scoreWindow(image, 0x777, 12), 0.0); // only 8 and 16 are table sizes
 }
 
 TEST(SkerrowMapFinder, SmallImagesAndCountsAreHandled)
@@ -116,6 +259,24 @@ TEST(SkerrowMapFinder, SmallImagesAndCountsAreHandled)
     EXPECT_TRUE(findMaps(tiny).empty());
     EXPECT_TRUE(findMaps(synthetic::plantedImage(), 0).empty());
     EXPECT_EQ(findMaps(synthetic::plantedImage(), 1).size(), 1u);
+    // Images just big enough for one table of each size, ending in a rising run cut short: every
+    // window, line and run stays inside the image.
+    for (const std::size_t size : {64u, 65u, 255u, 256u, 257u, 271u}) {
+        std::vector<std::uint8_t> image(size);
+        for (std::size_t i = 0; i < size; ++i)
+            image[i] = static_cast<std::uint8_t>(i < size - 20 ? (i * 7) % 100 : 100 + (i % 20) * 7);
+        for (const auto& c : findMaps(image))
+            EXPECT_LE(c.address + c.size * c.size, static_cast<std::int64_t>(size)) << size;
+    }
+}
+
+// Found by the scanner's fuzz target: the fit test added the table's cells to the address, which
+// overflowed at the largest one.
+TEST(SkerrowMapFinder, WindowAtTheLargestAddressDoesNotFit)
+{
+    const auto image = synthetic::randomBytes(0x2000, 1);
+    EXPECT_EQ(scoreWindow(image, std::numeric_limits<std::int64_t>::max(), 16), 0.0);
+    EXPECT_EQ(scoreWindow(image, std::numeric_limits<std::int64_t>::max() - 63, 8), 0.0);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "ScannerWindow.h"
 
+#include "EngineDefinitionDraft.h"
 #include "FindMapsDialog.h"
 
 #include "SyntheticImages.h"
@@ -47,11 +48,26 @@ class ScriptedDialogs : public ScannerDialogs
         return file;
     }
     void showMessage(QWidget*, const QString& text) override { messages << text; }
-    int chooseMapCandidate(QWidget*, const std::vector<MapCandidate>& candidates) override
+    int chooseMapCandidate(QWidget*, const std::vector<MapCandidate>& candidates,
+                           const ScannedImage& image) override
     {
         offered = candidates;
+        offeredImage = image;
         return choice;
     }
+    QString saveDefinitionFile(QWidget*, const QString& suggested) override
+    {
+        suggestions << suggested;
+        if (savePaths.empty())
+            return {};
+        QString path = savePaths.front();
+        savePaths.pop_front();
+        return path;
+    }
+
+    ScannedImage offeredImage;
+    std::deque<QString> savePaths;
+    QStringList suggestions;
 };
 
 class SkerrowScannerWindow : public ::testing::Test
@@ -429,6 +445,9 @@ TEST_F(SkerrowScannerWindow, FindMapsListsThePlantedMapsAndJumpsToTheChosenOne)
     ASSERT_GE(dialogs->offered.size(), 3u);
     EXPECT_LE(dialogs->offered.size(), 20u);
     EXPECT_EQ(window->walk().address(), 0); // nothing chosen: nothing moves
+    // The list knows the image, for the engine definition written from it.
+    EXPECT_EQ(dialogs->offeredImage.fileName, dir.filePath(QStringLiteral("image1.bin")));
+    EXPECT_EQ(dialogs->offeredImage.size, 65536);
 
     int eightByEight = -1;
     for (std::size_t i = 0; i < 3; ++i)
@@ -445,14 +464,91 @@ TEST_F(SkerrowScannerWindow, FindMapsListsThePlantedMapsAndJumpsToTheChosenOne)
     EXPECT_EQ(plot()->dataMatrix()->nrOfColumns(), 8);
 }
 
-TEST_F(SkerrowScannerWindow, FindMapsDialogListsAddressSizeAndScoreAndOffersTheBestFirst)
+TEST_F(SkerrowScannerWindow, FindMapsDialogListsAddressSizeScoreKindAndAxesBestFirst)
 {
-    const std::vector<MapCandidate> candidates = {{0x1235, 16, 92.44}, {0x9777, 8, 7.0}};
-    EXPECT_EQ(FindMapsDialog::candidateText(candidates[0]), QStringLiteral("$1235     16x16  score  92.4"));
-    EXPECT_EQ(FindMapsDialog::candidateText(candidates[1]), QStringLiteral("$9777       8x8  score   7.0"));
-    FindMapsDialog dialog(candidates);
-    EXPECT_EQ(dialog.findChild<QListWidget*>(QStringLiteral("candidateList"))->count(), 2);
+    const std::vector<MapCandidate> candidates = {
+        {0x1235, 16, 92.44, MapKind::Fuel, 30, {0x00E0, 1}, {0x00F0, 1}},
+        {0x0400, 16, 88.0, MapKind::Timing, 40, {0x0AA0, 2}, {0x0AC0, 2}},
+        {0x9777, 8, 7.0, MapKind::Other, 0, {}, {}},
+    };
+    EXPECT_EQ(FindMapsDialog::candidateText(candidates[0]),
+              QStringLiteral("$1235     16x16  score  92.4  fuel, flagged  axes $00E0 $00F0"));
+    EXPECT_EQ(
+        FindMapsDialog::candidateText(candidates[1]),
+        QStringLiteral("$0400     16x16  score  88.0  timing         axes $0AA0 (16-bit) $0AC0 (16-bit)"));
+    EXPECT_EQ(FindMapsDialog::candidateText(candidates[2]),
+              QStringLiteral("$9777       8x8  score   7.0  other          no axes"));
+    FindMapsDialog dialog(candidates, {dir.filePath(QStringLiteral("ecu.bin")), 0x10000}, *dialogs);
+    EXPECT_EQ(dialog.findChild<QListWidget*>(QStringLiteral("candidateList"))->count(), 3);
     EXPECT_EQ(dialog.chosenIndex(), 0);
+}
+
+// Two fuel-like maps but one timing-like one: the dialog fills what it can, says what is missing,
+// refuses to write until the user has picked it, and then writes the file the user names.
+TEST_F(SkerrowScannerWindow, FindMapsDialogSaysWhichMapsAreMissingAndSavesOnceTheyArePicked)
+{
+    const std::vector<MapCandidate> candidates = {
+        {0x7000, 16, 99.0, MapKind::Fuel, 30, {0x7E00, 1}, {0x7E10, 1}},
+        {0x7200, 16, 98.0, MapKind::Timing, 40, {0x7E20, 1}, {0x7E30, 1}},
+        {0x2345, 8, 60.0, MapKind::Timing, 0, {}, {}},
+        {0x7100, 16, 97.0, MapKind::Fuel, 30, {0x7E00, 1}, {0x7E10, 1}},
+        {0x7300, 16, 70.0, MapKind::Other, 12, {0x7E20, 1}, {0x7E30, 1}},
+    };
+    FindMapsDialog dialog(candidates, {dir.filePath(QStringLiteral("ecu.bin")), 0x8000}, *dialogs);
+    const auto box = [&](const char* name) { return dialog.findChild<QComboBox*>(QLatin1String(name)); };
+    auto* missing = dialog.findChild<QLabel*>(QStringLiteral("missingMapsLabel"));
+    auto* save = dialog.findChild<QPushButton*>(QStringLiteral("saveDefinitionButton"));
+    ASSERT_NE(save, nullptr);
+    EXPECT_EQ(save->text(), QStringLiteral("Save Engine Definition..."));
+    EXPECT_EQ(dialog.mapChoice(), (MapChoice{{0, 3, 1, -1}}));
+    // Only 16x16 tables are offered for the editor's maps: none, then four of the five.
+    EXPECT_EQ(box("ignlowmapChoice")->count(), 5);
+    EXPECT_EQ(missing->text(),
+              QStringLiteral("Fewer than two timing-like maps were found: pick ignlowmap from the list."));
+
+    dialogs->savePaths.push_back(dir.filePath(QStringLiteral("never.ini")));
+    QTest::mouseClick(save, Qt::LeftButton);
+    EXPECT_EQ(dialogs->messages, QStringList{QStringLiteral("Choose a map for ignlowmap first.")});
+    EXPECT_TRUE(dialogs->suggestions.isEmpty()); // nothing asked, nothing written
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("never.ini"))));
+    dialogs->savePaths.clear();
+
+    box("ignlowmapChoice")->setCurrentIndex(box("ignlowmapChoice")->findData(4));
+    EXPECT_TRUE(missing->text().isEmpty());
+    box("fuellowmapChoice")->setCurrentIndex(0);
+    EXPECT_EQ(missing->text(),
+              QStringLiteral("Fewer than two fuel-like maps were found: pick fuellowmap from the list."));
+    box("fuellowmapChoice")->setCurrentIndex(box("fuellowmapChoice")->findData(3));
+
+    // Cancelled: nothing is written.
+    QTest::mouseClick(save, Qt::LeftButton);
+    ASSERT_EQ(dialogs->suggestions.size(), 1);
+    EXPECT_EQ(dialogs->suggestions[0], dir.filePath(QStringLiteral("ecu.ini")));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{});
+
+    // A folder that does not exist: the reason is shown and nothing is written.
+    const QString lost = dir.filePath(QStringLiteral("missing/ecu.ini"));
+    dialogs->savePaths.push_back(lost);
+    QTest::mouseClick(save, Qt::LeftButton);
+    ASSERT_EQ(dialogs->messages.size(), 2);
+    EXPECT_TRUE(dialogs->messages[1].startsWith(QDir::toNativeSeparators(lost)))
+        << dialogs->messages[1].toStdString();
+    EXPECT_FALSE(QFile::exists(lost));
+
+    const QString target = dir.filePath(QStringLiteral("ecu.ini"));
+    dialogs->savePaths.push_back(target);
+    QTest::mouseClick(save, Qt::LeftButton);
+    QFile written(target);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(written.readAll());
+    for (const char* line :
+         {"romsize=32768\r\n", "config=ecu.bin\r\n", "fuelhighmap=&h7000\r\n", "fuellowmap=&h7100\r\n",
+          "ignhighmap=&h7200\r\n", "ignlowmap=&h7300\r\n", "fuelrev=&h7e00\r\n", "fuelflow=&h7e10\r\n",
+          "ignrev=&h7e20\r\n", "ignflow=&h7e30\r\n", "kval=&hffff\r\n"})
+        EXPECT_TRUE(text.contains(QLatin1String(line))) << line;
+    EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("savedLabel"))->text(),
+              QStringLiteral("Saved ") + QDir::toNativeSeparators(target));
+    EXPECT_EQ(dialogs->messages.size(), 2);
 }
 
 TEST_F(SkerrowScannerWindow, AboutLinksShowHelpTextAndExitCloses)

@@ -1,7 +1,11 @@
 #include "TableWalk.h"
 
+#include "HexListing.h"
+
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <limits>
 #include <numeric>
 
 namespace skerrow {
@@ -116,6 +120,21 @@ TEST(SkerrowTableWalk, CutTakesCellsRowByRowAndZeroesCellsPastTheEnd)
         EXPECT_FALSE(table.present[static_cast<std::size_t>(k)]);
         EXPECT_EQ(table.cells[static_cast<std::size_t>(k)], 0);
     }
+}
+
+// Found by the scanner's fuzz target: any address may be set, and the cut and the listing at the
+// largest one computed address + offset, which overflowed.
+TEST(SkerrowTableWalk, CutAtTheLargestAddressHoldsNoCells)
+{
+    TableWalk walk = walkOver(32768);
+    walk.setAddress(std::numeric_limits<std::int64_t>::max());
+    const TableCut table = walk.cut();
+    EXPECT_EQ(table.address, std::numeric_limits<std::int64_t>::max());
+    for (int k = 0; k < 256; ++k) {
+        EXPECT_FALSE(table.present[static_cast<std::size_t>(k)]);
+        EXPECT_EQ(table.cells[static_cast<std::size_t>(k)], 0);
+    }
+    EXPECT_EQ(listingLine(table, 15).substr(0, 7), "$00EF: ");
 }
 
 TEST(SkerrowTableWalk, AcceptsImagesFromOneByteToSixteenMebibytes)
