@@ -1,8 +1,10 @@
 #include "QtSerialPort.h"
 
+#include <QFileInfo>
 #include <QMetaObject>
 
 #include <system_error>
+#include <utility>
 
 namespace emulink {
 
@@ -32,7 +34,10 @@ OpenFailure openFailureOf(QSerialPort::SerialPortError error, const QString& tex
 
 } // namespace
 
-QtSerialPort::QtSerialPort(QObject* parent) : SerialPort(parent)
+QtSerialPort::QtSerialPort(QObject* parent) : QtSerialPort(makeSystemLatencyControl(), parent) {}
+
+QtSerialPort::QtSerialPort(std::unique_ptr<LatencyControl> latency, QObject* parent)
+    : SerialPort(parent), latency_(std::move(latency))
 {
     connect(&serial_, &QSerialPort::readyRead, this, &SerialPort::readyRead);
     connect(&serial_, &QSerialPort::errorOccurred, this, &QtSerialPort::onError);
@@ -70,7 +75,28 @@ bool QtSerialPort::open(const QString& name)
         return false;
     }
     serial_.clearError();
+    requestLowLatency();
     return true;
+}
+
+void QtSerialPort::requestLowLatency()
+{
+    const LatencyControl::Result result = latency_->requestLowLatency(serial_);
+    // The device as the user knows it: through any symbolic link, where names are paths.
+    QString device = name_;
+#ifndef Q_OS_WIN
+    if (const QString canonical = QFileInfo(name_).canonicalFilePath(); !canonical.isEmpty())
+        device = canonical;
+#endif
+    if (advised_.contains(device))
+        return;
+    const QString advice = lowLatencyAdvice(result, device);
+    if (advice.isEmpty())
+        return;
+    advised_.insert(device);
+    // From the event loop, as every signal of the port: the caller of open() is not interrupted.
+    QMetaObject::invokeMethod(
+        this, [this, advice] { emit portAdvice(advice); }, Qt::QueuedConnection);
 }
 
 void QtSerialPort::close()

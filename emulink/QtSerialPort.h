@@ -11,13 +11,20 @@
 // as a permission error too: through its lock file (a second open of the same device, also from this
 // process) or the system's "device busy". Those two are told apart from a refused permission by their
 // error text and reported as InUse.
+//
+// After each open the port asks the device's driver for low latency (LatencyControl); a USB serial
+// adapter that keeps its receive delay is reported once per device through portAdvice(), with how to
+// lower it by hand. A pseudo-terminal takes no such request and is not reported.
 #pragma once
 
+#include "LatencyControl.h"
 #include "SerialPort.h"
 
 #include <QSerialPort>
+#include <QSet>
 
 #include <cstdint>
+#include <memory>
 
 namespace emulink {
 
@@ -25,7 +32,10 @@ class QtSerialPort : public SerialPort
 {
     Q_OBJECT
   public:
+    // Asks for low latency through this system's control (makeSystemLatencyControl).
     explicit QtSerialPort(QObject* parent = nullptr);
+    // Asks through `latency` (not null), which the port owns.
+    explicit QtSerialPort(std::unique_ptr<LatencyControl> latency, QObject* parent = nullptr);
     ~QtSerialPort() override;
 
     bool open(const QString& name) override;
@@ -43,8 +53,12 @@ class QtSerialPort : public SerialPort
 
   private:
     void onError(QSerialPort::SerialPortError error);
+    void requestLowLatency();
 
     QSerialPort serial_;
+    std::unique_ptr<LatencyControl> latency_;
+    // Devices whose latency advice has been given.
+    QSet<QString> advised_;
     QString name_;
     QString error_;
     OpenFailure failure_ = OpenFailure::None;

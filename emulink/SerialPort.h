@@ -84,6 +84,10 @@ class SerialPort : public QObject
     void readyRead();
     // A line event. For HangUp the port has already been closed when the signal arrives.
     void commsError(emulink::CommsEvent event);
+    // Something the user should read about the device just opened that is no failure (a USB adapter
+    // that keeps its receive delay, and how to lower it): one status line. Each text at most once per
+    // device for the port's lifetime, emitted from the event loop after the open.
+    void portAdvice(const QString& text);
 };
 
 // The port opening used by the editor and the setup tool: an open port is first closed with DTR and

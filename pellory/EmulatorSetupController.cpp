@@ -2,6 +2,7 @@
 
 #include "common/Numbers.h"
 #include "emulink/Frames.h"
+#include "emulink/PortList.h"
 #include "emulink/PortNames.h"
 #include "emulink/SetupCommands.h"
 
@@ -50,8 +51,11 @@ class EmulatorSetupController::BusyScope
 
 EmulatorSetupController::EmulatorSetupController(emulink::SerialPort& port, emulink::Clock& clock,
                                                  StatusTextView& view, QString programFolder, QObject* parent)
-    : QObject(parent), port_(port), clock_(clock), view_(view), programFolder_(std::move(programFolder))
-{}
+    : QObject(parent), port_(port), clock_(clock), view_(view), programFolder_(std::move(programFolder)),
+      portLister_(&emulink::systemPorts)
+{
+    connect(&port_, &emulink::SerialPort::portAdvice, this, &EmulatorSetupController::appendStatusLine);
+}
 
 EmulatorSetupController::~EmulatorSetupController() = default;
 
@@ -60,12 +64,24 @@ bool EmulatorSetupController::openPort(const QString& boxText)
     if (busy_)
         return false;
     // A number with no port behind it gives an empty name, which the port refuses as no such port.
-    const bool opened = emulink::openPowered(port_, emulink::resolvePortName(boxText, programFolder_));
-    if (!opened)
-        setStatusText(portErrorText());
-    else if (statusText_.startsWith(kPortError))
+    const QString name = emulink::resolvePortName(boxText, programFolder_);
+    const bool opened = emulink::openPowered(port_, name);
+    if (!opened) {
+        QString text = portErrorText();
+        const std::vector<emulink::PortDescription> ports =
+            portLister_ ? portLister_() : std::vector<emulink::PortDescription>{};
+        if (const auto adapter = emulink::suggestedAdapter(boxText, name, ports, &emulink::deviceFileExists))
+            text += kLineBreak + emulink::adapterSuggestionLine(*adapter);
+        setStatusText(text);
+    } else if (statusText_.startsWith(kPortError)) {
         setStatusText(QString()); // the port error and its reason line are past
+    }
     return opened;
+}
+
+void EmulatorSetupController::setPortLister(std::function<std::vector<emulink::PortDescription>()> lister)
+{
+    portLister_ = std::move(lister);
 }
 
 QString EmulatorSetupController::portErrorText() const

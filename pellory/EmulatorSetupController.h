@@ -6,17 +6,23 @@
 // One action at a time: while an action waits, a second one is refused (returns false and sends
 // nothing), so two exchanges never share the line. When the port is not open, every action shows
 // kPortError instead of sending, followed by the reason when the last open failed.
+//
+// What the port advises about its device (SerialPort::portAdvice) is added to the status text as a
+// line when it comes.
 #pragma once
 
 #include "StatusTextView.h"
 
 #include "emulink/Clock.h"
+#include "emulink/PortList.h"
 #include "emulink/SerialPort.h"
 
 #include <QObject>
 #include <QString>
 
 #include <cstdint>
+#include <functional>
+#include <vector>
 
 namespace pellory {
 
@@ -34,9 +40,13 @@ class EmulatorSetupController : public QObject
 
     // Opens the port that the port box text names (a number is looked up as the editor does), with
     // DTR and RTS raised. On failure the port is left closed and the status text becomes kPortError
-    // and a line with the reason and what to do (emulink::openFailureAdvice); a success after such a
-    // failure clears that message. Refused (false) while an action runs.
+    // and a line with the reason and what to do (emulink::openFailureAdvice), and when exactly one USB
+    // serial adapter is connected, a line that suggests it (emulink::suggestedAdapter); a success
+    // after such a failure clears that message. Refused (false) while an action runs.
     bool openPort(const QString& boxText);
+    // Where the serial ports for the suggestion come from: the system's (emulink::systemPorts) unless
+    // set.
+    void setPortLister(std::function<std::vector<emulink::PortDescription>()> lister);
     // Drops DTR and RTS and closes the port, when it is open.
     void closePort();
     bool portIsOpen() const { return port_.isOpen(); }
@@ -73,6 +83,7 @@ class EmulatorSetupController : public QObject
     emulink::Clock& clock_;
     StatusTextView& view_;
     QString programFolder_;
+    std::function<std::vector<emulink::PortDescription>()> portLister_;
     QString statusText_;
     bool busy_ = false;
     bool cancelled_ = false;

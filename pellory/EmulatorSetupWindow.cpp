@@ -16,6 +16,8 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace pellory {
 
 namespace {
@@ -30,7 +32,8 @@ QPushButton* makeButton(QWidget* parent, const char* objectName, const QString& 
 } // namespace
 
 EmulatorSetupWindow::EmulatorSetupWindow(emulink::SerialPort* port, emulink::Clock* clock,
-                                         QString programFolder, QWidget* parent)
+                                         QString programFolder, emulink::PortListBox::Lister ports,
+                                         QWidget* parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("form_emulator_setup"));
@@ -52,6 +55,9 @@ EmulatorSetupWindow::EmulatorSetupWindow(emulink::SerialPort* port, emulink::Clo
     comportNumber_->setObjectName(QStringLiteral("comport_number"));
     comportNumber_->setMaximumWidth(140);
     portLabel->setBuddy(comportNumber_);
+    portList_ = new emulink::PortListBox(this);
+    if (ports)
+        portList_->setLister(std::move(ports));
 
     textStatusWindow_ = new QPlainTextEdit(this);
     textStatusWindow_->setObjectName(QStringLiteral("text_status_window"));
@@ -72,6 +78,7 @@ EmulatorSetupWindow::EmulatorSetupWindow(emulink::SerialPort* port, emulink::Clo
     auto* portRow = new QHBoxLayout;
     portRow->addWidget(portLabel);
     portRow->addWidget(comportNumber_);
+    portRow->addWidget(portList_);
     portRow->addStretch(1);
 
     auto* buttons = new QVBoxLayout;
@@ -90,6 +97,8 @@ EmulatorSetupWindow::EmulatorSetupWindow(emulink::SerialPort* port, emulink::Clo
 
     controller_ = std::make_unique<EmulatorSetupController>(
         *port, *clock, static_cast<StatusTextView&>(*this), programFolder);
+    // The suggestion looks at the ports the list shows.
+    controller_->setPortLister([this] { return portList_->ports(); });
 
     connect(buttonGetEmulatorId_, &QPushButton::clicked, this,
             [this] { runAction([this] { controller_->searchEmulators(); }); });
@@ -102,6 +111,11 @@ EmulatorSetupWindow::EmulatorSetupWindow(emulink::SerialPort* port, emulink::Clo
     connect(buttonSetEmulatorPullsoft_, &QPushButton::clicked, this,
             [this] { runAction([this] { controller_->setPull(emulink::kPullSoft); }); });
     connect(comportNumber_, &QLineEdit::editingFinished, this, &EmulatorSetupWindow::portBoxEditingFinished);
+    connect(comportNumber_, &QLineEdit::textChanged, portList_, &emulink::PortListBox::showDevice);
+    connect(portList_, &emulink::PortListBox::portChosen, this, [this](const QString& device) {
+        comportNumber_->setText(device);
+        portBoxEditingFinished();
+    });
 
     // Start: the port that the box names, powered.
     openedBoxText_ = comportNumber_->text();
@@ -151,9 +165,9 @@ void EmulatorSetupWindow::runAction(const std::function<void()>& action)
 void EmulatorSetupWindow::setControlsEnabled(bool enabled)
 {
     for (QWidget* control :
-         {static_cast<QWidget*>(comportNumber_), static_cast<QWidget*>(buttonGetEmulatorId_),
-          static_cast<QWidget*>(buttonSetEmulatorIdLow_), static_cast<QWidget*>(buttonSetEmulatorIdHi_),
-          static_cast<QWidget*>(buttonSetEmulatorPullhard_),
+         {static_cast<QWidget*>(comportNumber_), static_cast<QWidget*>(portList_),
+          static_cast<QWidget*>(buttonGetEmulatorId_), static_cast<QWidget*>(buttonSetEmulatorIdLow_),
+          static_cast<QWidget*>(buttonSetEmulatorIdHi_), static_cast<QWidget*>(buttonSetEmulatorPullhard_),
           static_cast<QWidget*>(buttonSetEmulatorPullsoft_)})
         control->setEnabled(enabled);
 }

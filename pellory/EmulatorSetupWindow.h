@@ -1,5 +1,6 @@
-// The setup tool's one window, `form_emulator_setup`: a port number box, the status text area
-// `text_status_window` and the five action buttons. The logic lives in EmulatorSetupController; the
+// The setup tool's one window, `form_emulator_setup`: a port number box with the list of the system's
+// serial ports beside it (`port_list`; choosing one puts its name in the box and opens it), the status
+// text area `text_status_window` and the five action buttons. The logic lives in EmulatorSetupController; the
 // window shows its text and keeps the controls disabled while an action waits, so no second exchange
 // can start on the line.
 #pragma once
@@ -8,6 +9,7 @@
 #include "StatusTextView.h"
 
 #include "emulink/Clock.h"
+#include "emulink/PortListBox.h"
 #include "emulink/SerialPort.h"
 
 #include <QString>
@@ -27,10 +29,12 @@ class EmulatorSetupWindow : public QWidget, private StatusTextView
     Q_OBJECT
   public:
     // A null `port` or `clock` is replaced by one the window owns (a QtSerialPort, the steady clock);
-    // given ones must outlive the window. An empty `programFolder` means the executable's folder.
+    // given ones must outlive the window. An empty `programFolder` means the executable's folder. The
+    // port list shows what `ports` gives, or the system's serial ports when it is empty.
     // Opens the port that the port box names ("1" at start); a failure shows the port error.
     explicit EmulatorSetupWindow(emulink::SerialPort* port = nullptr, emulink::Clock* clock = nullptr,
-                                 QString programFolder = {}, QWidget* parent = nullptr);
+                                 QString programFolder = {}, emulink::PortListBox::Lister ports = {},
+                                 QWidget* parent = nullptr);
     ~EmulatorSetupWindow() override;
 
     EmulatorSetupController& controller() { return *controller_; }
@@ -54,6 +58,7 @@ class EmulatorSetupWindow : public QWidget, private StatusTextView
     std::unique_ptr<EmulatorSetupController> controller_;
 
     QLineEdit* comportNumber_ = nullptr;
+    emulink::PortListBox* portList_ = nullptr;
     QPlainTextEdit* textStatusWindow_ = nullptr;
     QPushButton* buttonGetEmulatorId_ = nullptr;
     QPushButton* buttonSetEmulatorIdLow_ = nullptr;

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(g++ cmake make ccache pkg-config qt6-base-dev qt6-serialport-dev libgl-dev
           libxkbcommon-dev libxkbcommon-x11-dev xkb-data locales
           libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core
-          clang-format)
+          clang-format dpkg-dev file desktop-file-utils appstream)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,8 +1,9 @@
-// The editor program: one main window over the program folder beside the executable, talking to the
-// emulator boards through the serial port named on its setup page.
+// The editor program: one main window over its program folder (see common/ProgramFolder.h; chosen with
+// --program-folder DIR), talking to the emulator boards through the serial port named on its setup page.
 #include "vantrell/shell/MainWindow.h"
 #include "vantrell/shell/QtDialogs.h"
 
+#include "common/ProgramFolder.h"
 #include "emulink/QtSerialPort.h"
 #include "emulink/SteadyClock.h"
 
@@ -11,11 +12,17 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Vantrell"));
+    QApplication::setOrganizationName(QStringLiteral("tessavel"));
+    QApplication::setApplicationName(QStringLiteral("vantrell"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Vantrell"));
+    const common::ProgramFolder folder = common::programFolderFor(QApplication::arguments());
     emulink::QtSerialPort port;
     emulink::SteadyClock clock;
     vantrell::QtDialogs dialogs;
-    vantrell::MainWindow window(QCoreApplication::applicationDirPath(), dialogs, port, clock);
+    vantrell::MainWindow window(folder.path, dialogs, port, clock);
+    if (!folder.problem.isEmpty())
+        window.statusWindow()->appendStatusLine("Program folder " + folder.path.toStdString() +
+                                                " is not usable: " + folder.problem.toStdString());
     dialogs.setParent(&window);
     window.show();
     return app.exec();

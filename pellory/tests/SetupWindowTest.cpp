@@ -4,6 +4,7 @@
 
 #include "emulink/FakeClock.h"
 #include "emulink/Frames.h"
+#include "emulink/PortListBox.h"
 #include "boardsim/InProcessPort.h"
 
 #include <QApplication>
@@ -49,8 +50,8 @@ class SetupWindowRig
   public:
     explicit SetupWindowRig(std::vector<boardsim::BoardConfig> boards = {{1, 1, 0, 0x8000},
                                                                          {2, 1, 0, 0x8000}},
-                            QStringList refused = {})
-        : bus(std::move(boards)), port(bus, clock)
+                            QStringList refused = {}, std::vector<emulink::PortDescription> ports = {})
+        : bus(std::move(boards)), port(bus, clock), systemPorts(std::move(ports))
     {
         QDir(folder.path()).mkpath(QStringLiteral("config"));
         QFile ini(folder.filePath(QStringLiteral("config/ports.ini")));
@@ -59,7 +60,9 @@ class SetupWindowRig
         ini.close();
         for (const QString& name : refused)
             port.refuseName(name);
-        window = std::make_unique<EmulatorSetupWindow>(&port, &clock, folder.path());
+        // The ports of this computer stay out of the test: the list shows systemPorts.
+        window = std::make_unique<EmulatorSetupWindow>(&port, &clock, folder.path(),
+                                                       [this] { return systemPorts; });
     }
 
     QPushButton* button(const char* name)
@@ -85,6 +88,7 @@ class SetupWindowRig
     boardsim::BoardBus bus;
     emulink::FakeClock clock;
     boardsim::InProcessPort port;
+    std::vector<emulink::PortDescription> systemPorts;
     std::unique_ptr<EmulatorSetupWindow> window;
 };
 
@@ -318,6 +322,41 @@ TEST(PelloryWindow, LineLostDuringASearchEndsItWithThePortError)
     rig.click("button_set_emulator_pullsoft");
     EXPECT_EQ(rig.status(), kPortError);
     EXPECT_EQ(rig.bus.frameLog().size(), frames);
+}
+
+TEST(PelloryWindow, ChoosingFromThePortListFillsTheBoxAndOpensThatPort)
+{
+    // The in-process port opens any name that it is not told to refuse.
+    SetupWindowRig rig({{1, 1, 0, 0x8000}}, {}, {{"/dev/ttyS7", "Simulated", {}, {}, false}});
+    auto* list = rig.window->findChild<emulink::PortListBox*>("port_list");
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->itemText(0), emulink::PortListBox::kCaption);
+    EXPECT_EQ(list->itemText(1), "/dev/ttyS7 - Simulated");
+
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(rig.portBox()->text(), "/dev/ttyS7");
+    EXPECT_TRUE(rig.port.isOpen());
+    EXPECT_EQ(rig.port.name(), "/dev/ttyS7");
+}
+
+TEST(PelloryWindow, APortThatDoesNotExistBringsTheSuggestionOfTheOneAdapter)
+{
+    const emulink::PortDescription adapter{"/dev/ttyUSB0", "FT232R USB UART", "FTDI", {}, true};
+    SetupWindowRig rig({{1, 1, 0, 0x8000}}, {"/dev/tessavel-gone"},
+                       {{"/dev/ttyS0", {}, {}, {}, false}, adapter});
+    EXPECT_TRUE(rig.status().isEmpty()); // port 1 (sim1) opened
+
+    rig.typePort("/dev/tessavel-gone");
+    EXPECT_EQ(rig.status(),
+              noSuchPort("/dev/tessavel-gone") + "\r\n" + emulink::adapterSuggestionLine(adapter));
+}
+
+TEST(PelloryWindow, ThePortsAdviceIsAddedToTheStatusText)
+{
+    SetupWindowRig rig;
+    rig.window->controller().setStatusText("Earlier text");
+    emit rig.port.portAdvice("Could not set low latency on sim1");
+    EXPECT_EQ(rig.status(), "Earlier text\r\nCould not set low latency on sim1");
 }
 
 } // namespace

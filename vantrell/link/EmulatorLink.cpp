@@ -26,6 +26,8 @@ EmulatorLink::EmulatorLink(emulink::SerialPort& port, emulink::Clock& clock, com
       operations_(session_, channel_, *relay_)
 {
     connect(&port, &emulink::SerialPort::commsError, this, &EmulatorLink::onCommsError);
+    connect(&port, &emulink::SerialPort::portAdvice, this,
+            [this](const QString& text) { status_.appendStatusLine(text.toStdString()); });
 }
 
 EmulatorLink::~EmulatorLink() = default;

@@ -6,7 +6,9 @@
 // Every operation runs on the user-interface thread. Waits go through the Clock: the window keeps
 // painting, user input is held back until the wait ends. Messages go to the StatusSink one line each,
 // in the order the user reads them: the lines that announce a long wait ("Scanning...", "Looking...")
-// and those of a line event as they happen, every other line when its operation returns.
+// and those of a line event as they happen, every other line when its operation returns. What the port
+// advises about its device (SerialPort::portAdvice: a USB adapter's receive delay) is one line as it
+// comes.
 //
 // Bounds that keep the editor from hanging on a silent board (see LinkOperations):
 // - a reply that has not arrived within kReplyTimeout counts as no reply;

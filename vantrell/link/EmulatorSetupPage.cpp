@@ -4,6 +4,8 @@
 
 #include "vantrell/link/EmulatorLink.h"
 
+#include "emulink/PortList.h"
+#include "emulink/PortListBox.h"
 #include "emulink/PortNames.h"
 
 #include <QButtonGroup>
@@ -58,7 +60,7 @@ bool readCheckSetting(const std::string& file)
 EmulatorSetupPage::EmulatorSetupPage(EmulatorLink& link, common::StatusSink& status, QString programFolder,
                                      QWidget* parent)
     : QWidget(parent), link_(link), status_(status), programFolder_(std::move(programFolder)),
-      portBox_(new QLineEdit(QStringLiteral("1"), this)),
+      portBox_(new QLineEdit(QStringLiteral("1"), this)), portList_(new emulink::PortListBox(this)),
       scanButton_(new QPushButton(QStringLiteral("Scan for Emulators"), this)),
       scanbar_(new QProgressBar(this)), found_(new QLineEdit(QStringLiteral("0"), this)),
       layoutGroup_(new QButtonGroup(this)), bitsGroup_(new QButtonGroup(this)),
@@ -81,8 +83,14 @@ EmulatorSetupPage::EmulatorSetupPage(EmulatorLink& link, common::StatusSink& sta
     found_->setReadOnly(true);
     found_->setMaximumWidth(50);
     found_->setAlignment(Qt::AlignCenter);
+    auto* portRow = new QHBoxLayout;
+    portRow->addWidget(portBox_);
+    portRow->addWidget(portList_);
+    portRow->addStretch(1);
+    auto* portLabel = new QLabel(QStringLiteral("comport to use"), portFrame);
+    portLabel->setBuddy(portBox_);
     auto* portForm = new QFormLayout(portFrame);
-    portForm->addRow(new QLabel(QStringLiteral("comport to use"), portFrame), portBox_);
+    portForm->addRow(portLabel, portRow);
     portForm->addRow(scanButton_, scanbar_);
     portForm->addRow(new QLabel(QStringLiteral("Emulators Found"), portFrame), found_);
 
@@ -124,7 +132,15 @@ EmulatorSetupPage::EmulatorSetupPage(EmulatorLink& link, common::StatusSink& sta
     grid->setRowStretch(4, 1);
     grid->setColumnStretch(2, 1);
 
-    connect(portBox_, &QLineEdit::editingFinished, this, &EmulatorSetupPage::portBoxEdited);
+    connect(portBox_, &QLineEdit::editingFinished, this, [this] {
+        portBoxEdited();
+        suggestAdapter(false);
+    });
+    connect(portBox_, &QLineEdit::textChanged, portList_, &emulink::PortListBox::showDevice);
+    connect(portList_, &emulink::PortListBox::portChosen, this, [this](const QString& device) {
+        portBox_->setText(device);
+        portBoxEdited();
+    });
     connect(scanButton_, &QPushButton::clicked, this, &EmulatorSetupPage::scan);
     connect(layoutGroup_, &QButtonGroup::idClicked, this,
             [this](int id) { settings_.emulator_rom = static_cast<std::int16_t>(id); });
@@ -148,6 +164,22 @@ void EmulatorSetupPage::resetSettings()
 void EmulatorSetupPage::openPage()
 {
     found_->setText(QString::number(link_.foundCount()));
+    suggestAdapter(false);
+}
+
+void EmulatorSetupPage::suggestAdapter(bool again)
+{
+    const std::optional<emulink::PortDescription> adapter = emulink::suggestedAdapter(
+        portBox_->text(), portName(), portList_->ports(), &emulink::deviceFileExists);
+    if (!adapter) {
+        lastSuggestion_.clear();
+        return;
+    }
+    const QString key = portBox_->text().trimmed() + u'\n' + adapter->device;
+    if (!again && key == lastSuggestion_)
+        return;
+    lastSuggestion_ = key;
+    status_.appendStatusLine(emulink::adapterSuggestionLine(*adapter).toStdString());
 }
 
 QString EmulatorSetupPage::portName() const
@@ -169,6 +201,8 @@ void EmulatorSetupPage::scan()
     scanButton_->setEnabled(false);
     const int count = link_.scan();
     scanButton_->setEnabled(true);
+    if (count < 0)
+        suggestAdapter(true);
     // A scan that finds nothing leaves the board count as it was.
     if (count > 0)
         settings_.emulator_count = static_cast<std::int16_t>(count);
@@ -187,6 +221,13 @@ void EmulatorSetupPage::toggleOnline()
     link_.toggleOnline();
     if (!wasOnline && link_.isOnline())
         emit wentOnline();
+    else if (!wasOnline)
+        suggestAdapter(true);
+}
+
+void EmulatorSetupPage::setPortLister(emulink::PortListBox::Lister lister)
+{
+    portList_->setLister(std::move(lister));
 }
 
 bool EmulatorSetupPage::checkContentsOnline() const

@@ -16,6 +16,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -56,7 +57,7 @@ const char kOnlineStyleInactive[] =
 } // namespace
 
 MainWindow::MainWindow(const QString& programFolder, Dialogs& dialogs, emulink::SerialPort& port,
-                       emulink::Clock& clock, QWidget* parent)
+                       emulink::Clock& clock, emulink::PortListBox::Lister ports, QWidget* parent)
     : QMainWindow(parent), programFolder_(programFolder), dialogs_(dialogs)
 {
     setWindowTitle(QStringLiteral("Tessavel - real-time editing software for Nissan ECUs"));
@@ -71,6 +72,8 @@ MainWindow::MainWindow(const QString& programFolder, Dialogs& dialogs, emulink::
     connect(link_.get(), &EmulatorLink::wentOffline, this, [this] { onlineChanged(false); });
 
     buildPages();
+    if (ports)
+        setupPage_->setPortLister(std::move(ports));
     buildMenus();
     buildStatusBar();
     qApp->installEventFilter(this);
@@ -241,6 +244,7 @@ void MainWindow::startUp()
 {
     link_->closePort();
     state_.folders = ProgramFolders::under(programFolder_.toStdString());
+    status_->appendStatusLine("Program folder: " + QDir::toNativeSeparators(programFolder_).toStdString());
     map3d_->resetView();
     firstLoad_ = true;
     state_.currentMap = MapKey::FuelHigh;
@@ -588,7 +592,8 @@ void MainWindow::showAbout()
     dialogs_.showMessage(
         "About Vantrell",
         "Vantrell - the ROM editor of the Tessavel suite\r\nReal-time editing software for Nissan "
-        "ECUs\r\nVersion " TESSAVEL_VERSION_TEXT);
+        "ECUs\r\nVersion " TESSAVEL_VERSION_TEXT "\r\nProgram folder: " +
+            QDir::toNativeSeparators(programFolder_).toStdString());
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)

@@ -20,6 +20,7 @@
 #include "vantrell/shell/StatusWindow.h"
 
 #include "emulink/Clock.h"
+#include "emulink/PortListBox.h"
 #include "emulink/SerialPort.h"
 
 #include <QMainWindow>
@@ -49,8 +50,10 @@ class MainWindow : public QMainWindow
     // `programFolder` holds config/, data/, maps/ and afm/ (the executable's folder in the program;
     // a temporary folder in tests). The dialogs, port and clock are used for the window's lifetime.
     // The constructor runs the whole start-up and ends on the emulator setup page.
+    // `ports` lists the serial ports for the setup page's port list (the system's when empty; tests give
+    // a fixed list so that no port of the machine they run on shows).
     MainWindow(const QString& programFolder, Dialogs& dialogs, emulink::SerialPort& port,
-               emulink::Clock& clock, QWidget* parent = nullptr);
+               emulink::Clock& clock, emulink::PortListBox::Lister ports = {}, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     static constexpr int kTabCount = 8;

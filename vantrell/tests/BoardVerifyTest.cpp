@@ -41,7 +41,8 @@ class BoardVerify : public ::testing::Test
                         QString::fromStdString(folder.file("data/other.bin") + "@2"), "--program-folder",
                         folder.path(), "--port-number", "1"});
         ASSERT_TRUE(board->start()) << board->errorText().toStdString();
-        window = std::make_unique<MainWindow>(folder.path(), dialogs, port, clock);
+        window = std::make_unique<MainWindow>(folder.path(), dialogs, port, clock,
+                                              [] { return std::vector<emulink::PortDescription>{}; });
         window->showPage(1);
     }
     void TearDown() override

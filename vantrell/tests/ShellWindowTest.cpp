@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTabBar>
+#include <QDir>
 #include <QTableWidget>
 #include <QTest>
 
@@ -49,6 +50,12 @@ std::vector<std::uint8_t> fileBytes(const std::string& path)
     return std::vector<std::uint8_t>(a.begin(), a.end());
 }
 
+// The status window's first line: where the program keeps its files.
+std::string programFolderLine(const EditorRig& rig)
+{
+    return "Program folder: " + QDir::toNativeSeparators(rig.folder.path()).toStdString() + "\r\n";
+}
+
 bool allZero(const RomDocument& rom)
 {
     return std::all_of(rom.bytes().begin(), rom.bytes().end(), [](std::uint8_t b) { return b == 0; });
@@ -70,7 +77,7 @@ TEST(ShellStartUp, FirstRunWithAnEmptySettingsFileShowsUnknownFileAndEndsOnTheSe
     EXPECT_EQ(w.currentTab(), 8);
     EXPECT_FALSE(w.findChild<QWidget*>("frame_pellory")->isHidden());
     EXPECT_TRUE(w.findChild<QWidget*>("frame_grid")->isHidden());
-    EXPECT_EQ(rig.log(), "Config Selected\r\n");
+    EXPECT_EQ(rig.log(), programFolderLine(rig) + "Config Selected\r\n");
     EXPECT_TRUE(rig.dialogs.opens.empty());
     EXPECT_FALSE(rig.port.isOpen());
     EXPECT_EQ(w.grid()->timer1().interval(), 2000);
@@ -88,7 +95,9 @@ TEST(ShellStartUp, RememberedRelativeImageIsLoadedWithoutADialog)
     EXPECT_TRUE(rig.dialogs.opens.empty());
     EXPECT_EQ(w.state().rom.bytes(), fileBytes(rig.folder.file("data/demo.bin")));
     EXPECT_EQ(labelText(w, "status_filename"), "Filename : demo.bin");
-    EXPECT_EQ(rig.log(), "No emulators connected - so ofline editing of rom only :)\r\nConfig Selected\r\n");
+    EXPECT_EQ(rig.log(),
+              programFolderLine(rig) +
+                  "No emulators connected - so ofline editing of rom only :)\r\nConfig Selected\r\n");
     EXPECT_FALSE(w.firstLoad());
     // The load remembers the full path.
     common::clsIniFile ini;
@@ -104,7 +113,7 @@ TEST(ShellStartUp, DeletedRememberedImageLoadsNothingSilentlyAndTheNextLoadAsks)
     MainWindow& w = *rig.window;
     EXPECT_TRUE(rig.dialogs.opens.empty());
     EXPECT_TRUE(allZero(w.state().rom));
-    EXPECT_EQ(rig.log(), "Config Selected\r\n");
+    EXPECT_EQ(rig.log(), programFolderLine(rig) + "Config Selected\r\n");
 
     click(w, "status_filename");
     ASSERT_EQ(rig.dialogs.opens.size(), 1u);
@@ -524,6 +533,8 @@ TEST(ShellHelp, F1AnywhereShowsTheTenLineKeyboardHelp)
     ASSERT_EQ(rig.dialogs.messages.size(), 3u);
     EXPECT_EQ(rig.dialogs.messages[1].text, text);
     EXPECT_NE(rig.dialogs.messages[2].text.find("Vantrell"), std::string::npos);
+    EXPECT_TRUE(endsWith(rig.dialogs.messages[2].text,
+                         programFolderLine(rig).substr(0, programFolderLine(rig).size() - 2)));
 }
 
 TEST(ShellMenus, CaptionsAndAccessKeys)

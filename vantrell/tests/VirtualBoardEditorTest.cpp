@@ -41,7 +41,8 @@ class VirtualBoardEditor : public ::testing::Test
                                                                         "--no-pacing", "--program-folder",
                                                                         folder.path(), "--port-number", "1"});
         ASSERT_TRUE(board->start()) << board->errorText().toStdString();
-        window = std::make_unique<MainWindow>(folder.path(), dialogs, port, clock);
+        window = std::make_unique<MainWindow>(folder.path(), dialogs, port, clock,
+                                              [] { return std::vector<emulink::PortDescription>{}; });
         window->showPage(1);
     }
     void TearDown() override
@@ -298,7 +299,8 @@ class VirtualBoardScan : public ::testing::Test
                        << "1";
         board = std::make_unique<testsupport::VirtualBoard>(boardArguments);
         ASSERT_TRUE(board->start()) << board->errorText().toStdString();
-        window = std::make_unique<MainWindow>(folder.path(), dialogs, port, clock);
+        window = std::make_unique<MainWindow>(folder.path(), dialogs, port, clock,
+                                              [] { return std::vector<emulink::PortDescription>{}; });
     }
     void TearDown() override
     {
