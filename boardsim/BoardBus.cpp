@@ -1,5 +1,6 @@
 #include "BoardBus.h"
 
+#include <limits>
 #include <stdexcept>
 #include <string>
 
@@ -246,7 +247,11 @@ void BoardBus::discardInput()
 void BoardBus::injectFault(Fault fault, int count)
 {
     int& pending = faults_[static_cast<std::size_t>(fault)];
-    pending = count <= 0 ? 0 : pending + count;
+    // Counts come from the console as typed: they add up to at most INT_MAX instead of overflowing.
+    pending = count <= 0
+                  ? 0
+                  : (pending > std::numeric_limits<int>::max() - count ? std::numeric_limits<int>::max()
+                                                                       : pending + count);
 }
 
 int BoardBus::pendingFaults(Fault fault) const

@@ -70,6 +70,18 @@ TEST(BoardConsole, FaultCommandsQueueFaultsAndRefuseBadOnes)
     EXPECT_EQ(bus.lateReplyDelay(), std::chrono::milliseconds(50));
 }
 
+// Found by the board fuzz target: two large counts typed for one fault overflowed the pending count.
+TEST(BoardConsole, FaultCountsAddUpToTheLargestCountWithoutOverflow)
+{
+    BoardBus bus({BoardConfig{}});
+    BoardConsole console(bus);
+    EXPECT_EQ(lines(console, "fault noreply 1844674407"),
+              std::vector<std::string>{"OK fault noreply 1844674407"});
+    EXPECT_EQ(lines(console, "fault noreply 1844674407"),
+              std::vector<std::string>{"OK fault noreply 2147483647"});
+    EXPECT_EQ(bus.pendingFaults(Fault::NoReply), 2147483647);
+}
+
 TEST(BoardConsole, SaveAndQuitAreHandedToTheCaller)
 {
     BoardBus bus({BoardConfig{}});

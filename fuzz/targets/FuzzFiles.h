@@ -1,0 +1,54 @@
+// What the fuzz targets share: a scratch folder of this process for the files the readers take by
+// path, and a failed check that stops the run with a message libFuzzer keeps beside the input.
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+#include <unistd.h>
+
+namespace fuzz {
+
+// A folder of this process under the system's temporary folder, made on first use.
+inline const std::filesystem::path& scratchFolder()
+{
+    static const std::filesystem::path folder = [] {
+        auto p = std::filesystem::temp_directory_path() / ("tessavel-fuzz-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(p);
+        return p;
+    }();
+    return folder;
+}
+
+// Writes the bytes to `name` in the scratch folder (replacing what was there) and returns the path.
+inline std::string writeScratch(const std::string& name, std::string_view bytes)
+{
+    const auto path = scratchFolder() / name;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return path.string();
+}
+
+inline std::string readScratch(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+[[noreturn]] inline void fail(const char* what, const char* file, int line)
+{
+    std::fprintf(stderr, "invariant broken: %s (%s:%d)\n", what, file, line);
+    std::abort();
+}
+
+} // namespace fuzz
+
+// Stays on in every build type: the invariant is what the target is for.
+#define FUZZ_CHECK(cond)                                                                                     \
+    do {                                                                                                     \
+        if (!(cond))                                                                                         \
+            ::fuzz::fail(#cond, __FILE__, __LINE__);                                                         \
+    } while (false)
