@@ -41,8 +41,7 @@ class BoardVerify : public ::testing::Test
                         QString::fromStdString(folder.file("data/other.bin") + "@2"), "--program-folder",
                         folder.path(), "--port-number", "1"});
         ASSERT_TRUE(board->start()) << board->errorText().toStdString();
-        window = std::make_unique<MainWindow>(folder.path(), dialogs, port, clock,
-                                              [] { return std::vector<emulink::PortDescription>{}; });
+        window = std::make_unique<MainWindow>(folder.path(), dialogs, port, clock, testing::noPorts);
         window->showPage(1);
     }
     void TearDown() override
@@ -54,11 +53,7 @@ class BoardVerify : public ::testing::Test
     void goOnline(bool check)
     {
         child<QCheckBox>(*window, "check_contents_online")->setChecked(check);
-        window->link().setFoundEmulators({1, 2}, 2);
-        EmulatorSettings& s = window->setupPage()->settings();
-        s.emulator_count = 2;
-        s.emulator_rom = 1;
-        s.emulator_bits = 16;
+        testing::setUpTwoBoards(*window);
         trigger(*window, "menu_emulator_toggle");
         ASSERT_TRUE(window->link().isOnline()) << log();
     }

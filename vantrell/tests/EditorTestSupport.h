@@ -128,6 +128,23 @@ class ProgramFolder
     QString path_;
 };
 
+// The port list of the tests: no serial port of the machine they run on shows.
+inline std::vector<emulink::PortDescription> noPorts()
+{
+    return {};
+}
+
+// The found list and the options as a scan of boards 1 and 2 and the setup page would set them
+// (straight layout, 16 bits), so the window can go online without the scan's three-second pause.
+inline void setUpTwoBoards(MainWindow& w)
+{
+    w.link().setFoundEmulators({1, 2}, 2);
+    EmulatorSettings& s = w.setupPage()->settings();
+    s.emulator_count = 2;
+    s.emulator_rom = 1;
+    s.emulator_bits = 16;
+}
+
 // A main window over two simulated boards (IDs 1 and 2, 27C256 size) in the test process.
 struct EditorRig
 {
@@ -139,11 +156,7 @@ struct EditorRig
         : folder(programSubfolder), bus({{1, 1, 2, 0x8000}, {2, 1, 2, 0x8000}}), port(bus, clock)
     {}
     // No serial port of the machine the tests run on shows in the port list.
-    void start()
-    {
-        window = std::make_unique<MainWindow>(folder.path(), dialogs, port, clock,
-                                              [] { return std::vector<emulink::PortDescription>{}; });
-    }
+    void start() { window = std::make_unique<MainWindow>(folder.path(), dialogs, port, clock, noPorts); }
     std::string log() const { return window->statusWindow()->log().text(); }
 
     ProgramFolder folder;

@@ -64,14 +64,10 @@ class FaultSoak : public ::testing::Test
         ASSERT_TRUE(startBoards("data/demo.bin"));
         // The scan's pause is skipped; a silent line costs at most half a second of each wait.
         clock.capRealWaits(std::chrono::milliseconds(500));
-        window = std::make_unique<MainWindow>(folder.path(), dialogs, port, clock);
+        window = std::make_unique<MainWindow>(folder.path(), dialogs, port, clock, testing::noPorts);
         window->showPage(1);
-        EmulatorSettings& s = window->setupPage()->settings();
-        s.emulator_count = 2;
-        s.emulator_rom = 1;
-        s.emulator_bits = 16;
+        testing::setUpTwoBoards(*window);
         child<QCheckBox>(*window, "check_contents_online")->setChecked(true);
-        window->link().setFoundEmulators({1, 2}, 2);
     }
     void TearDown() override
     {

@@ -41,8 +41,7 @@ class VirtualBoardEditor : public ::testing::Test
                                                                         "--no-pacing", "--program-folder",
                                                                         folder.path(), "--port-number", "1"});
         ASSERT_TRUE(board->start()) << board->errorText().toStdString();
-        window = std::make_unique<MainWindow>(folder.path(), dialogs, port, clock,
-                                              [] { return std::vector<emulink::PortDescription>{}; });
+        window = std::make_unique<MainWindow>(folder.path(), dialogs, port, clock, testing::noPorts);
         window->showPage(1);
     }
     void TearDown() override
@@ -56,11 +55,7 @@ class VirtualBoardEditor : public ::testing::Test
     // and the setup page would set them. The online search asks board 1 over the line.
     void goOnline()
     {
-        window->link().setFoundEmulators({1, 2}, 2);
-        EmulatorSettings& s = window->setupPage()->settings();
-        s.emulator_count = 2;
-        s.emulator_rom = 1;
-        s.emulator_bits = 16;
+        testing::setUpTwoBoards(*window);
         trigger(*window, "menu_emulator_toggle");
         ASSERT_TRUE(window->link().isOnline()) << window->statusWindow()->log().text();
     }
@@ -299,8 +294,7 @@ class VirtualBoardScan : public ::testing::Test
                        << "1";
         board = std::make_unique<testsupport::VirtualBoard>(boardArguments);
         ASSERT_TRUE(board->start()) << board->errorText().toStdString();
-        window = std::make_unique<MainWindow>(folder.path(), dialogs, port, clock,
-                                              [] { return std::vector<emulink::PortDescription>{}; });
+        window = std::make_unique<MainWindow>(folder.path(), dialogs, port, clock, testing::noPorts);
     }
     void TearDown() override
     {
