@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 #include <system_error>
+#include <utility>
 
 namespace common {
 
@@ -193,31 +194,77 @@ std::string pathText(const std::filesystem::path& path)
     return std::string(text.begin(), text.end());
 }
 
-std::string clsIniFile::GetSetting(const std::string& Section, const std::string& KeyName) const
+IniText::IniText(const std::string& contents)
+{
+    for (const Line& line : splitLines(contents)) {
+        std::string name, value;
+        if (sectionName(line.text, name))
+            sections_.push_back({std::move(name), {}});
+        else if (!sections_.empty() && keyLine(line.text, name, value))
+            sections_.back().keys.push_back({std::move(name), std::move(value)});
+    }
+}
+
+IniText IniText::read(const std::string& path)
 {
     std::string contents;
-    if (File.empty() || !readWholeFile(File, contents))
-        return kUnknownValue;
-    std::vector<Line> lines = splitLines(contents);
-    long header = findSection(lines, trim(Section));
-    if (header < 0)
-        return kUnknownValue;
-    std::size_t end = sectionEnd(lines, static_cast<std::size_t>(header));
-    std::string wanted = trim(KeyName);
-    for (std::size_t i = static_cast<std::size_t>(header) + 1; i < end; ++i) {
-        std::string key, value;
-        if (!keyLine(lines[i].text, key, value) || !sameName(key, wanted))
+    if (path.empty() || !readWholeFile(path, contents))
+        return IniText();
+    return IniText(contents);
+}
+
+const IniText::Section* IniText::find(const std::string& section) const
+{
+    const std::string wanted = trim(section);
+    for (const Section& s : sections_)
+        if (sameName(s.name, wanted))
+            return &s;
+    return nullptr;
+}
+
+std::string IniText::setting(const std::string& section, const std::string& key) const
+{
+    const Section* s = find(section);
+    if (!s)
+        return clsIniFile::kUnknownValue;
+    const std::string wanted = trim(key);
+    for (const Key& k : s->keys) {
+        if (!sameName(k.name, wanted))
             continue;
+        std::string value = k.value;
         if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
             value.back() == value.front())
             value = value.substr(1, value.size() - 2);
         if (value.size() > kMaxValueLength)
             value.resize(kMaxValueLength);
         if (value.empty())
-            return kEmptyValue;
+            return clsIniFile::kEmptyValue;
         return value;
     }
-    return kUnknownValue;
+    return clsIniFile::kUnknownValue;
+}
+
+std::int16_t IniText::sectionKeys(const std::string& section, std::vector<std::string>& keys) const
+{
+    keys.assign(1, std::string());
+    const Section* s = find(section);
+    if (!s)
+        return 0;
+    std::size_t used = 0;
+    for (const Key& k : s->keys) {
+        if (k.name.size() < 2)
+            break;
+        used += k.name.size() + 1;
+        if (used > kMaxSectionNamesLength)
+            break;
+        keys.push_back(k.name);
+    }
+    return static_cast<std::int16_t>(keys.size() - 1);
+}
+
+std::string clsIniFile::GetSetting(const std::string& Section, const std::string& KeyName) const
+{
+    return IniText::read(File).setting(Section, KeyName);
 }
 
 std::int16_t clsIniFile::SaveSetting(const std::string& Section, const std::string& KeyName,
@@ -285,28 +332,7 @@ void clsIniFile::DeleteSection(const std::string& Section)
 
 std::int16_t clsIniFile::GetSection(const std::string& Section, std::vector<std::string>& KeyArray) const
 {
-    KeyArray.assign(1, std::string());
-    std::string contents;
-    if (File.empty() || !readWholeFile(File, contents))
-        return 0;
-    std::vector<Line> lines = splitLines(contents);
-    long header = findSection(lines, trim(Section));
-    if (header < 0)
-        return 0;
-    std::size_t end = sectionEnd(lines, static_cast<std::size_t>(header));
-    std::size_t used = 0;
-    for (std::size_t i = static_cast<std::size_t>(header) + 1; i < end; ++i) {
-        std::string key, value;
-        if (!keyLine(lines[i].text, key, value))
-            continue;
-        if (key.size() < 2)
-            break;
-        used += key.size() + 1;
-        if (used > kMaxSectionNamesLength)
-            break;
-        KeyArray.push_back(key);
-    }
-    return static_cast<std::int16_t>(KeyArray.size() - 1);
+    return IniText::read(File).sectionKeys(Section, KeyArray);
 }
 
 } // namespace common

@@ -11,6 +11,37 @@
 
 namespace common {
 
+// The text of an INI file read once, for a reader that asks for many settings of one file (an engine
+// definition asks for forty): the same answers as clsIniFile gives for a file holding this text.
+class IniText
+{
+  public:
+    IniText() = default;
+    explicit IniText(const std::string& contents);
+
+    // Reads the file; a file that cannot be read gives the text of an empty file.
+    static IniText read(const std::string& path);
+
+    std::string setting(const std::string& section, const std::string& key) const;
+    std::int16_t sectionKeys(const std::string& section, std::vector<std::string>& keys) const;
+
+  private:
+    struct Key
+    {
+        std::string name;
+        std::string value; // trimmed, quotes still on
+    };
+    struct Section
+    {
+        std::string name;
+        std::vector<Key> keys; // in file order
+    };
+    const Section* find(const std::string& section) const;
+
+    // Every "[name]" line opens a section; lines before the first belong to none.
+    std::vector<Section> sections_;
+};
+
 class clsIniFile
 {
   public:

@@ -62,3 +62,7 @@ w('link_replies', 'scan_write', bytes(range(256)) + bytes([4, 0, 3, 2, 0, 9, 1])
 # Scanner: the demo images' map areas, after the moves and a typed address.
 w('scanner', 'maps16k', bytes([2, 1, 4, 3]) + s(b'3000') + bytes(8) + demo16[0x2c00:0x3c00])
 w('scanner', 'maps32k', bytes([5, 0x28]) + s(b'7000') + bytes(8) + demo[0x6e00:0x7600])
+# Map finder: the count asked for, then a kilobyte around the demo images' maps and axes.
+w('map_finder', 'maps16k', bytes([20]) + demo16[0x2e00:0x3200])
+w('map_finder', 'maps32k', bytes([20]) + demo[0x6f00:0x7300])
+w('map_finder', 'axes32k', bytes([4]) + demo[0x7300:0x7700])

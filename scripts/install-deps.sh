@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(g++ cmake make ccache pkg-config qt6-base-dev qt6-serialport-dev libgl-dev
           libxkbcommon-dev libxkbcommon-x11-dev xkb-data locales
           libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core
-          clang-format dpkg-dev file desktop-file-utils appstream)
+          clang-format dpkg-dev file desktop-file-utils appstream
+          clang-14 libclang-rt-14-dev llvm-14)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -8,19 +8,42 @@
 #include <fstream>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <unistd.h>
 
 namespace fuzz {
 
-// A folder of this process under the system's temporary folder, made on first use.
+// A folder of this process, made on first use and removed when the run ends: in memory (/dev/shm)
+// where the machine has it, since the file readers run millions of times, else under the system's
+// temporary folder.
+class ScratchFolder
+{
+  public:
+    ScratchFolder()
+    {
+        std::error_code ec;
+        const bool shm = std::filesystem::is_directory("/dev/shm", ec) && ::access("/dev/shm", W_OK) == 0;
+        path_ = (shm ? std::filesystem::path("/dev/shm") : std::filesystem::temp_directory_path()) /
+                ("tessavel-fuzz-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(path_);
+    }
+    ~ScratchFolder()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+
+  private:
+    std::filesystem::path path_;
+};
+
 inline const std::filesystem::path& scratchFolder()
 {
-    static const std::filesystem::path folder = [] {
-        auto p = std::filesystem::temp_directory_path() / ("tessavel-fuzz-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(p);
-        return p;
-    }();
-    return folder;
+    static const ScratchFolder folder;
+    return folder.path();
 }
 
 // Writes the bytes to `name` in the scratch folder (replacing what was there) and returns the path.

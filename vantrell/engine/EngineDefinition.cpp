@@ -43,9 +43,8 @@ std::optional<std::uint32_t> addressInRom(const std::string& addressText, std::u
 
 DefinitionLoad loadEngineDefinition(const std::string& path)
 {
-    common::clsIniFile ini;
-    ini.File = path;
-    auto get = [&](const char* section, const char* key) { return ini.GetSetting(section, key); };
+    const common::IniText ini = common::IniText::read(path);
+    auto get = [&](const char* section, const char* key) { return ini.setting(section, key); };
     auto number = [&](const char* key) { return common::readNumber(get("initialisation", key)); };
 
     DefinitionLoad result;

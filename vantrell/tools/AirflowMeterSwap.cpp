@@ -13,16 +13,15 @@ namespace vantrell {
 
 namespace {
 
-common::clsIniFile meterList(const EditorState& state)
+// The meter list, read once for each question asked of it.
+common::IniText meterList(const EditorState& state)
 {
-    common::clsIniFile ini;
-    ini.File = state.folders.config + "/afm.ini";
-    return ini;
+    return common::IniText::read(state.folders.config + "/afm.ini");
 }
 
-std::int32_t ratingOf(const common::clsIniFile& ini, int index)
+std::int32_t ratingOf(const common::IniText& ini, int index)
 {
-    return common::toInt32(common::readNumber(ini.GetSetting(std::to_string(index), "hp")));
+    return common::toInt32(common::readNumber(ini.setting(std::to_string(index), "hp")));
 }
 
 // The ROM map's word count, "vqsize" / 2 rounded.
@@ -45,9 +44,9 @@ std::optional<std::uint32_t> vqSizeOf(const EngineDefinition& def)
 
 void AirflowMeterSwap::loadMeterList(const EditorState& state, common::StatusSink& status)
 {
-    const common::clsIniFile ini = meterList(state);
+    const common::IniText ini = meterList(state);
     for (int i = 0; i < kMeterCount; ++i)
-        captions_[static_cast<std::size_t>(i)] = ini.GetSetting(std::to_string(i), "name");
+        captions_[static_cast<std::size_t>(i)] = ini.setting(std::to_string(i), "name");
     selected_.reset();
     const int stock = state.def.airflowmeter;
     if (stock < 0 || stock >= kMeterCount)
@@ -62,11 +61,11 @@ bool AirflowMeterSwap::chooseMeter(const EditorState& state, int index, common::
 {
     if (index < 0 || index >= kMeterCount)
         return false;
-    const common::clsIniFile ini = meterList(state);
+    const common::IniText ini = meterList(state);
     const std::string section = std::to_string(index);
-    const std::string name = ini.GetSetting(section, "name");
-    const std::string file = ini.GetSetting(section, "file");
-    const double size = common::readNumber(ini.GetSetting(section, "size"));
+    const std::string name = ini.setting(section, "name");
+    const std::string file = ini.setting(section, "file");
+    const double size = common::readNumber(ini.setting(section, "size"));
     const std::string refused = "Airflow meter " + name + " refused: ";
 
     const auto vqsize = vqSizeOf(state.def);
