@@ -59,11 +59,15 @@ vqsize=128
 inline void loadDemo(vantrell::EditorState& state, common::StatusSink& status)
 {
     static const std::string path = writeScratch("demo32k.ini", kDemoDefinition);
+    static const std::vector<std::uint8_t> image = [] {
+        std::vector<std::uint8_t> bytes(32768);
+        for (std::size_t i = 0; i < bytes.size(); ++i)
+            bytes[i] = static_cast<std::uint8_t>(i * 7 + 3);
+        return bytes;
+    }();
     FUZZ_CHECK(state.loadDefinition(path, status));
-    std::vector<std::uint8_t> image(state.rom.size());
-    for (std::size_t i = 0; i < image.size(); ++i)
-        image[i] = static_cast<std::uint8_t>(i * 7 + 3);
-    state.rom.loadImage(std::move(image));
+    FUZZ_CHECK(state.rom.size() == image.size());
+    state.rom.loadImage(image);
 }
 
 } // namespace fuzz

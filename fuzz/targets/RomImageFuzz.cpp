@@ -21,10 +21,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string file = in.ConsumeRemainingBytesAsString();
 
     vantrell::RomDocument rom;
-    std::vector<std::uint8_t> pattern(romSize);
-    for (std::size_t i = 0; i < romSize; ++i)
-        pattern[i] = static_cast<std::uint8_t>(i ^ 0x5A);
-    rom.loadImage(pattern);
+    static const std::vector<std::uint8_t> pattern = [] {
+        std::vector<std::uint8_t> bytes(65536);
+        for (std::size_t i = 0; i < bytes.size(); ++i)
+            bytes[i] = static_cast<std::uint8_t>(i ^ 0x5A);
+        return bytes;
+    }();
+    rom.loadImage(std::vector<std::uint8_t>(pattern.begin(), pattern.begin() + static_cast<long>(romSize)));
 
     const std::string path = fuzz::writeScratch("image.bin", file);
     const auto read = vantrell::readRomImage(path, rom);
@@ -32,8 +35,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(rom.size() == romSize);
     FUZZ_CHECK(read.bytesRead == std::min(file.size(), romSize));
     FUZZ_CHECK(read.shortFile == (file.size() < romSize));
-    for (std::size_t i = 0; i < romSize; ++i)
-        FUZZ_CHECK(rom.at(i) == (i < file.size() ? static_cast<std::uint8_t>(file[i]) : 0));
+    std::vector<std::uint8_t> expected(romSize, 0);
+    std::copy_n(file.begin(), std::min(file.size(), romSize), expected.begin());
+    FUZZ_CHECK(rom.bytes() == expected);
 
     // A path that names a folder cannot be read: the buffer stays as the read above left it.
     const auto kept = rom.bytes();

@@ -34,7 +34,8 @@ bool saveMapFile(EditorState& state, Dialogs& dialogs, common::StatusSink& statu
 // Asks for a map file and copies it into the map of `key` and its axes. A file shorter than 288 bytes
 // is refused with a status line and nothing changes; a longer one is read for its first 288 bytes with
 // a status line. The load is one edit step: the map as two ranges of 128 bytes, then the RPM axis and
-// the load axis, in that order to the boards. Returns true when the ROM buffer changed.
+// the load axis, in that order to the boards. Returns true when the file was loaded, even where its
+// bytes equal what the buffer held.
 bool loadMapFile(EditorState& state, Dialogs& dialogs, common::StatusSink& status, MapKey key);
 
 // Shunts the current map's kind one column left (both maps of the kind, then the load axis), from the
