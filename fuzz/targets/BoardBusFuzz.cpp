@@ -2,6 +2,7 @@
 // injected between them. The boards keep their memory size; a partial frame never grows past the
 // longest frame; after the host discards its buffers, a good chunk read gets its exact answer from
 // the board's memory whatever came before.
+#include "fuzz/targets/FuzzBoards.h"
 #include "fuzz/targets/FuzzFiles.h"
 
 #include "boardsim/BoardBus.h"
@@ -48,9 +49,7 @@ void checkChunkRead(boardsim::BoardBus& bus, std::uint8_t id, std::uint16_t wire
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     FuzzedDataProvider in(data, size);
-    std::vector<boardsim::BoardConfig> configs{{1, 1, 0, in.ConsumeBool() ? 0x8000u : 0x10000u}};
-    if (in.ConsumeBool())
-        configs.push_back({2, 1, 0, in.ConsumeBool() ? 0x8000u : 0x10000u});
+    const auto configs = fuzz::boardsFrom(in);
     boardsim::BoardBus bus(configs);
     boardsim::BoardConsole console(bus);
 

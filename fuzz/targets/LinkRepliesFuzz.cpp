@@ -5,6 +5,7 @@
 // After each operation: it ended within its bound of fake time, the link is not busy, online means
 // a port open, a board in the list and a ROM that fits, and a success was really one: what the link
 // says the boards acknowledged is in the boards' memory.
+#include "fuzz/targets/FuzzBoards.h"
 #include "fuzz/targets/FuzzFiles.h"
 
 #include "boardsim/BoardBus.h"
@@ -137,10 +138,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     FuzzedDataProvider in(data, size);
-    std::vector<boardsim::BoardConfig> configs{{1, 1, 0, in.ConsumeBool() ? 0x8000u : 0x10000u}};
-    if (in.ConsumeBool())
-        configs.push_back({2, 1, 0, in.ConsumeBool() ? 0x8000u : 0x10000u});
-    boardsim::BoardBus bus(configs);
+    boardsim::BoardBus bus(fuzz::boardsFrom(in));
     emulink::FakeClock clock;
     ScriptedPort port(bus, clock, in);
     common::StatusLines status;
