@@ -68,16 +68,15 @@ std::vector<Line> splitLines(const std::string& contents)
     return lines;
 }
 
-// The section name of a "[name]" line, or nothing for another line.
+// The section name of a "[name]" line, or nothing for another line. A header that lost its ']'
+// ("[initialisation" on its own) still opens the section: the rest of the line is its name.
 bool sectionName(const std::string& text, std::string& name)
 {
     std::string t = trim(text);
     if (t.size() < 2 || t.front() != '[')
         return false;
     std::size_t close = t.find(']');
-    if (close == std::string::npos)
-        return false;
-    name = trim(t.substr(1, close - 1));
+    name = trim(close == std::string::npos ? t.substr(1) : t.substr(1, close - 1));
     return true;
 }
 
@@ -121,6 +120,137 @@ std::string joinLines(const std::vector<Line>& lines)
     for (const Line& l : lines)
         out += l.text + l.ending;
     return out;
+}
+
+// An INI file's bytes as the parser sees them. A file that starts with the UTF-16 LE byte order mark
+// ("Unicode" as Windows editors save it) is decoded to UTF-8 and encoded back on save. Lone
+// surrogates decode to their three-byte forms and a dangling odd byte is kept aside, so a file
+// written back is unchanged outside the edited lines. A ^Z (0x1A) ends the text as on DOS and
+// Windows: what follows it is not read, and a save keeps it after the text.
+struct IniDocument
+{
+    bool utf16 = false;
+    std::string text;    // UTF-8 (or the file's own 8-bit text) up to the first ^Z
+    std::string tail;    // from the first ^Z on, in the same form as text
+    std::string oddByte; // a UTF-16 file's last byte when its length is odd
+};
+
+constexpr char kEndOfFile = '\x1a';
+
+void appendUtf8(std::string& out, std::uint32_t cp)
+{
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+void appendUtf16(std::string& out, std::uint32_t unit)
+{
+    out.push_back(static_cast<char>(unit & 0xFF));
+    out.push_back(static_cast<char>(unit >> 8));
+}
+
+std::string utf16ToUtf8(const std::string& bytes, std::size_t begin, std::size_t end)
+{
+    auto unitAt = [&](std::size_t i) {
+        return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])) |
+               static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i + 1])) << 8;
+    };
+    std::string out;
+    for (std::size_t i = begin; i + 1 < end; i += 2) {
+        std::uint32_t u = unitAt(i);
+        if (u >= 0xD800 && u < 0xDC00 && i + 3 < end) {
+            std::uint32_t low = unitAt(i + 2);
+            if (low >= 0xDC00 && low < 0xE000) {
+                appendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
+                i += 2;
+                continue;
+            }
+        }
+        appendUtf8(out, u);
+    }
+    return out;
+}
+
+// The way back: well-formed sequences (a surrogate's three-byte form among them) give their code
+// units; a byte that starts no sequence becomes U+FFFD.
+std::string utf8ToUtf16(const std::string& text)
+{
+    std::string out;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto byteAt = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+        const unsigned char b = byteAt(i);
+        std::size_t length = b < 0x80                ? 1
+                             : b >= 0xC2 && b < 0xE0 ? 2
+                             : b >= 0xE0 && b < 0xF0 ? 3
+                             : b >= 0xF0 && b < 0xF5 ? 4
+                                                     : 0;
+        std::uint32_t cp = length == 1   ? b
+                           : length == 2 ? (b & 0x1Fu)
+                           : length == 3 ? (b & 0x0Fu)
+                                         : (b & 0x07u);
+        bool ok = length != 0 && i + length <= text.size();
+        for (std::size_t k = 1; ok && k < length; ++k) {
+            ok = (byteAt(i + k) & 0xC0) == 0x80;
+            cp = (cp << 6) | (byteAt(i + k) & 0x3Fu);
+        }
+        const std::uint32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (ok && (cp < least[length] || cp > 0x10FFFF))
+            ok = false;
+        if (!ok) {
+            appendUtf16(out, 0xFFFD);
+            ++i;
+            continue;
+        }
+        if (cp >= 0x10000) {
+            appendUtf16(out, 0xD800 + ((cp - 0x10000) >> 10));
+            appendUtf16(out, 0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            appendUtf16(out, cp);
+        }
+        i += length;
+    }
+    return out;
+}
+
+IniDocument decodeIni(const std::string& bytes)
+{
+    IniDocument doc;
+    std::string all;
+    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+        static_cast<unsigned char>(bytes[1]) == 0xFE) {
+        doc.utf16 = true;
+        const std::size_t end = bytes.size() - (bytes.size() % 2);
+        all = utf16ToUtf8(bytes, 2, end);
+        doc.oddByte = bytes.substr(end);
+    } else {
+        all = bytes;
+    }
+    const std::size_t eof = all.find(kEndOfFile);
+    doc.text = all.substr(0, eof);
+    if (eof != std::string::npos)
+        doc.tail = all.substr(eof);
+    return doc;
+}
+
+std::string encodeIni(const IniDocument& doc)
+{
+    if (!doc.utf16)
+        return doc.text + doc.tail;
+    return std::string("\xFF\xFE", 2) + utf8ToUtf16(doc.text + doc.tail) + doc.oddByte;
 }
 
 } // namespace
@@ -196,7 +326,7 @@ std::string pathText(const std::filesystem::path& path)
 
 IniText::IniText(const std::string& contents)
 {
-    for (const Line& line : splitLines(contents)) {
+    for (const Line& line : splitLines(decodeIni(contents).text)) {
         std::string name, value;
         if (sectionName(line.text, name))
             sections_.push_back({std::move(name), {}});
@@ -274,7 +404,8 @@ std::int16_t clsIniFile::SaveSetting(const std::string& Section, const std::stri
         return 0;
     std::string contents;
     readWholeFile(File, contents); // a missing file is created
-    std::vector<Line> lines = splitLines(contents);
+    IniDocument doc = decodeIni(contents);
+    std::vector<Line> lines = splitLines(doc.text);
     std::string eol = "\r\n";
     for (const Line& l : lines)
         if (!l.ending.empty()) {
@@ -300,7 +431,7 @@ std::int16_t clsIniFile::SaveSetting(const std::string& Section, const std::stri
                 continue;
             lastKey = i;
             if (sameName(k, key)) {
-                lines[i].text = newLine;
+                lines[i].text = k + "=" + Value; // the key keeps the file's spelling
                 replaced = true;
                 break;
             }
@@ -311,8 +442,9 @@ std::int16_t clsIniFile::SaveSetting(const std::string& Section, const std::stri
             lines.insert(lines.begin() + static_cast<long>(lastKey) + 1, Line{newLine, eol});
         }
     }
+    doc.text = joinLines(lines);
     std::string error;
-    return writeFileReplacing(File, joinLines(lines), error) ? 1 : 0;
+    return writeFileReplacing(File, encodeIni(doc), error) ? 1 : 0;
 }
 
 void clsIniFile::DeleteSection(const std::string& Section)
@@ -320,14 +452,16 @@ void clsIniFile::DeleteSection(const std::string& Section)
     std::string contents;
     if (File.empty() || !readWholeFile(File, contents))
         return;
-    std::vector<Line> lines = splitLines(contents);
+    IniDocument doc = decodeIni(contents);
+    std::vector<Line> lines = splitLines(doc.text);
     long header = findSection(lines, trim(Section));
     if (header < 0)
         return;
     std::size_t end = sectionEnd(lines, static_cast<std::size_t>(header));
     lines.erase(lines.begin() + header, lines.begin() + static_cast<long>(end));
+    doc.text = joinLines(lines);
     std::string error;
-    writeFileReplacing(File, joinLines(lines), error);
+    writeFileReplacing(File, encodeIni(doc), error);
 }
 
 std::int16_t clsIniFile::GetSection(const std::string& Section, std::vector<std::string>& KeyArray) const

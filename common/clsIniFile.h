@@ -1,7 +1,9 @@
 // INI file access with the behaviour stored settings files rely on: section and key names
 // match without regard to case, the first matching section and key win, blanks around names and
 // values are trimmed, a value wrapped in one pair of matching quotes loses them, values are cut to
-// 254 characters. Every call reads or writes the file whole; nothing is cached between calls.
+// 254 characters. A header missing its ']' still opens its section; a ^Z (0x1A) ends the text; a
+// file that starts with the UTF-16 LE byte order mark is read as such and saved in it again. Every
+// call reads or writes the file whole; nothing is cached between calls.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +19,7 @@ class IniText
 {
   public:
     IniText() = default;
+    // `contents` are the file's bytes, in any of the encodings the file may have.
     explicit IniText(const std::string& contents);
 
     // Reads the file; a file that cannot be read gives the text of an empty file.
@@ -38,7 +41,8 @@ class IniText
     };
     const Section* find(const std::string& section) const;
 
-    // Every "[name]" line opens a section; lines before the first belong to none.
+    // Every "[name]" (or "[name" without its bracket) line opens a section; lines before the first
+    // belong to none.
     std::vector<Section> sections_;
 };
 
@@ -53,7 +57,8 @@ class clsIniFile
     std::string GetSetting(const std::string& Section, const std::string& KeyName) const;
 
     // Writes KeyName=Value into the section, creating the file, section or key as needed and keeping
-    // every other line of the file as it was. Returns non-zero on success, 0 when the file cannot be
+    // every other line of the file as it was, and its encoding. A key that exists keeps the file's
+    // spelling of its name. Returns non-zero on success, 0 when the file cannot be
     // written (the old file is then left as it was).
     std::int16_t SaveSetting(const std::string& Section, const std::string& KeyName,
                              const std::string& Value);
