@@ -6,15 +6,28 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
 namespace common {
 
 namespace {
 
+bool mayWrite(const QString& folder)
+{
+#ifdef Q_OS_WIN
+    // Qt does not look up NTFS permissions and calls every folder writable; a folder under Program
+    // Files is not, for a user without elevation. Ask by writing.
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral("write-probe-XXXXXX")));
+    return probe.open();
+#else
+    return QFileInfo(folder).isWritable();
+#endif
+}
+
 bool writableWithConfig(const QString& folder)
 {
-    const QFileInfo info(folder);
-    return !folder.isEmpty() && info.isDir() && info.isWritable() && QFileInfo(folder + "/config").isDir();
+    return !folder.isEmpty() && QFileInfo(folder).isDir() && QFileInfo(folder + "/config").isDir() &&
+           mayWrite(folder);
 }
 
 QString installedDemo(const QString& executableFolder)

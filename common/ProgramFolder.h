@@ -2,9 +2,10 @@
 //
 // Chosen in this order: the folder given with `--program-folder DIR`; the executable's own folder
 // when it holds config/ and may be written (the build folder, a portable copy); otherwise the
-// program's folder in the user's application data (QStandardPaths::AppDataLocation), which is made
-// on first start. A given or per-user folder is filled with the installed demo files it lacks; a
-// file that is already there is never overwritten.
+// program's folder in the user's application data (QStandardPaths::AppDataLocation: on Windows
+// %APPDATA%\tessavel\<program>, since an installed program's folder under Program Files is read-only),
+// which is made on first start. A given or per-user folder is filled with the installed demo files it lacks;
+// a file that is already there is never overwritten.
 #pragma once
 
 #include <QString>

@@ -1,7 +1,10 @@
 #include "LatencyControl.h"
 
+// Windows has no Qt Serial Port: WinSerialPort gives its advice without a LatencyControl.
+#if !defined(Q_OS_LINUX) && !defined(Q_OS_WIN)
 #include <QSerialPort>
 #include <QSerialPortInfo>
+#endif
 
 namespace emulink {
 
@@ -33,7 +36,7 @@ QString lowLatencyAdvice(const LatencyControl::Result& result, const QString& de
                           "settings");
 }
 
-#ifndef Q_OS_LINUX
+#if !defined(Q_OS_LINUX) && !defined(Q_OS_WIN)
 namespace {
 
 // No system call asks for it here: a USB serial adapter keeps the latency its driver is set to.

@@ -1,7 +1,6 @@
 #include "PortList.h"
 
 #include <QFileInfo>
-#include <QSerialPortInfo>
 #include <QStringList>
 
 #include <algorithm>
@@ -87,25 +86,6 @@ QString withoutDevicePrefix(const QString& name)
 }
 
 } // namespace
-
-std::vector<PortDescription> systemPorts()
-{
-    std::vector<PortDescription> ports;
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-        PortDescription port;
-#ifdef Q_OS_WIN
-        port.device = info.portName();
-#else
-        port.device = info.systemLocation();
-#endif
-        port.description = info.description();
-        port.manufacturer = info.manufacturer();
-        port.serialNumber = info.serialNumber();
-        port.usb = info.hasVendorIdentifier();
-        ports.push_back(std::move(port));
-    }
-    return ports;
-}
 
 std::vector<PortDescription> sortedForList(std::vector<PortDescription> ports)
 {

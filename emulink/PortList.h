@@ -1,6 +1,7 @@
 // The serial ports the system has now, as the port lists of the editor and the setup tool show them, and
 // the rule by which the windows point the user at a lone USB serial adapter. The listing comes from
-// QSerialPortInfo; everything else here is a plain function of PortDescription values.
+// QSerialPortInfo (QtPortList.cpp), on Windows from the registry (WinPortList.cpp); everything else
+// here is a plain function of PortDescription values.
 #pragma once
 
 #include <QString>

@@ -5,7 +5,9 @@
 
 #include <QDir>
 #include <QRegularExpression>
+#ifndef Q_OS_WIN
 #include <QSerialPortInfo>
+#endif
 
 #include <algorithm>
 #include <cmath>

@@ -2,8 +2,8 @@
 
 #include "emulink/Frames.h"
 #include "emulink/PortNames.h"
-#include "emulink/QtSerialPort.h"
 #include "emulink/SteadyClock.h"
+#include "emulink/SystemSerialPort.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -40,7 +40,7 @@ EmulatorSetupWindow::EmulatorSetupWindow(emulink::SerialPort* port, emulink::Clo
     setWindowTitle(QStringLiteral("Pellory - emulator setup"));
 
     if (port == nullptr) {
-        ownPort_ = std::make_unique<emulink::QtSerialPort>();
+        ownPort_ = emulink::makeSystemSerialPort();
         port = ownPort_.get();
     }
     if (clock == nullptr) {

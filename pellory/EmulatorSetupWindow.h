@@ -28,7 +28,7 @@ class EmulatorSetupWindow : public QWidget, private StatusTextView
 {
     Q_OBJECT
   public:
-    // A null `port` or `clock` is replaced by one the window owns (a QtSerialPort, the steady clock);
+    // A null `port` or `clock` is replaced by one the window owns (the system's port, the steady clock);
     // given ones must outlive the window. An empty `programFolder` means the executable's folder. The
     // port list shows what `ports` gives, or the system's serial ports when it is empty.
     // Opens the port that the port box names ("1" at start); a failure shows the port error.

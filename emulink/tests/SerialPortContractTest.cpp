@@ -1,11 +1,12 @@
-// One contract, two ports: the in-process port over the board model (fake clock) and the Qt port over a
-// pseudo-terminal to the real virtual-board program (real clock). Whatever the link relies on must
+// One contract, two ports: the in-process port over the board model (fake clock) and the system's port
+// (QtSerialPort; WinSerialPort in a Windows build, under Wine on a COM port mapped to the board's
+// pseudo-terminal) to the real virtual-board program (real clock). Whatever the link relies on must
 // hold for both.
 #include "FakeClock.h"
 #include "Frames.h"
 #include "boardsim/InProcessPort.h"
-#include "QtSerialPort.h"
 #include "SteadyClock.h"
+#include "SystemSerialPort.h"
 
 #include "testsupport/VirtualBoard.h"
 
@@ -35,17 +36,24 @@ struct InProcessRig
     boardsim::InProcessPort port;
 };
 
+// A port name that names no device on this system.
+#ifdef Q_OS_WIN
+constexpr const char* kNoSuchSystemPort = "COM199";
+#else
+constexpr const char* kNoSuchSystemPort = "/dev/tessavel-no-such-port";
+#endif
+
 struct PtyRig
 {
     PtyRig() : board({"--boards", "1", "--version", "1.2", "--no-pacing"}) {}
     bool ready() { return board.start(); }
     QString portName() const { return board.portPath(); }
-    static QString missingName() { return QStringLiteral("/dev/tessavel-no-such-port"); }
+    static QString missingName() { return QString::fromLatin1(kNoSuchSystemPort); }
     void hangUpAtNextReply() { ASSERT_TRUE(board.fault(QStringLiteral("hangup"))); }
 
     testsupport::VirtualBoard board;
     SteadyClock clock;
-    QtSerialPort port;
+    SystemSerialPort port;
 };
 
 template <typename Rig> class SerialPortContract : public ::testing::Test

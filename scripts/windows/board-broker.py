@@ -1,0 +1,114 @@
+#!/usr/bin/env python3
+"""Starts virtual-board programs on the Linux side for Windows tests running under Wine.
+
+The Windows stand-in virtual-board.exe (VirtualBoardRelay.cpp) connects here, sends the arguments,
+and then relays its standard input and output. For each connection the broker starts the real
+virtual-board, points one COM port of the Wine prefix at the board's pseudo-terminal and answers the
+board's "PORT /dev/pts/N" line with "PORT COMn". The COM ports are mapped once, before the Wine
+server starts, to fixed links (LINK_DIR/comN) that the broker repoints, so no restart is needed per
+board.
+
+  board-broker.py PROGRAM LINK_DIR FIRST_COM COUNT   (prints "LISTENING <port>" when ready)
+"""
+import os
+import socket
+import subprocess
+import sys
+import threading
+
+program, link_dir, first_com, count = sys.argv[1], sys.argv[2], int(sys.argv[3]), int(sys.argv[4])
+free = list(range(first_com, first_com + count))
+lock = threading.Lock()
+
+
+def take_slot():
+    with lock:
+        return free.pop(0) if free else None
+
+
+def give_slot(n):
+    with lock:
+        free.append(n)
+        free.sort()
+
+
+def point(n, target):
+    link = os.path.join(link_dir, "com%d" % n)
+    tmp = link + ".new"
+    if os.path.lexists(tmp):
+        os.unlink(tmp)
+    os.symlink(target, tmp)
+    os.replace(tmp, link)
+
+
+def serve(conn):
+    slot = None
+    board = None
+    try:
+        reader = conn.makefile("rb")
+        first = reader.readline().decode().rstrip("\n")
+        if not first.startswith("ARGS"):
+            return
+        args = [a for a in first.split("\t")[1:]]
+        slot = take_slot()
+        if slot is None:
+            conn.sendall(b"NO FREE COM PORT\n")
+            return
+        board = subprocess.Popen([program] + args, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                 stderr=subprocess.DEVNULL, bufsize=0)
+
+        def to_board():
+            try:
+                while True:
+                    data = conn.recv(4096)
+                    if not data:
+                        break
+                    board.stdin.write(data)
+                    board.stdin.flush()
+            except OSError:
+                pass
+            try:
+                board.stdin.close()
+            except OSError:
+                pass
+
+        threading.Thread(target=to_board, daemon=True).start()
+        for line in board.stdout:
+            if line.startswith(b"PORT "):
+                point(slot, line[5:].strip().decode())
+                line = b"PORT COM%d\n" % slot
+            conn.sendall(line)
+    except OSError:
+        pass
+    finally:
+        if board is not None:
+            try:
+                board.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                board.kill()
+                board.wait()
+        if slot is not None:
+            point(slot, "/dev/null/tessavel-no-board")
+            give_slot(slot)
+        try:
+            conn.shutdown(socket.SHUT_RDWR)
+        except OSError:
+            pass
+        conn.close()
+
+
+def main():
+    os.makedirs(link_dir, exist_ok=True)
+    for n in free:
+        point(n, "/dev/null/tessavel-no-board")
+    server = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+    server.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+    server.bind(("127.0.0.1", 0))
+    server.listen(16)
+    print("LISTENING %d" % server.getsockname()[1], flush=True)
+    while True:
+        conn, _ = server.accept()
+        threading.Thread(target=serve, args=(conn,), daemon=True).start()
+
+
+main()
