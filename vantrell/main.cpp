@@ -4,7 +4,7 @@
 #include "vantrell/shell/QtDialogs.h"
 
 #include "common/ProgramFolder.h"
-#include "emulink/QtSerialPort.h"
+#include "emulink/SystemSerialPort.h"
 #include "emulink/SteadyClock.h"
 
 #include <QApplication>
@@ -16,7 +16,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("vantrell"));
     QApplication::setApplicationDisplayName(QStringLiteral("Vantrell"));
     const common::ProgramFolder folder = common::programFolderFor(QApplication::arguments());
-    emulink::QtSerialPort port;
+    emulink::SystemSerialPort port;
     emulink::SteadyClock clock;
     vantrell::QtDialogs dialogs;
     vantrell::MainWindow window(folder.path, dialogs, port, clock);
