@@ -1,6 +1,7 @@
 #include "BoardConsole.h"
 
 #include <charconv>
+#include <cstdio>
 #include <sstream>
 
 namespace boardsim {
@@ -129,12 +130,54 @@ ConsoleAnswer BoardConsole::execute(std::string_view line)
         a.action = ConsoleAnswer::Action::HangUp;
         return a;
     }
+    if (command == "ecu")
+        return executeEcu(w);
     if (command == "quit") {
         ConsoleAnswer a = answer("OK quit");
         a.action = ConsoleAnswer::Action::Quit;
         return a;
     }
     return answer("ERR unknown command '" + command + "' (see virtual-board --help)");
+}
+
+ConsoleAnswer BoardConsole::executeEcu(const std::vector<std::string>& w)
+{
+    if (ecu_ == nullptr)
+        return answer("ERR no ECU (start with --ecu)");
+    if (w.size() == 1) {
+        const consult::Trace trace = ecu_->fuelTrace();
+        char text[160];
+        std::snprintf(text, sizeof text, "ECU rpm %.1f tp %.1f inj %.2f ign %.1f row %d col %d streaming %d",
+                      ecu_->rpm(), ecu_->tp(), ecu_->injectionMs(), ecu_->ignitionDegrees(), trace.row,
+                      trace.col, ecu_->streaming() ? 1 : 0);
+        return answer(text);
+    }
+    const std::string& what = w[1];
+    if ((what == "rpm" || what == "tp") && w.size() == 3) {
+        std::optional<double> value;
+        if (w[2] != "cycle") {
+            int n = 0;
+            if (!readInt(w[2], n) || n < 0 || n > (what == "rpm" ? 20000 : 255))
+                return answer("ERR usage: ecu " + what + " <number>|cycle");
+            value = n;
+        }
+        (what == "rpm" ? ecu_->setRpm(value) : ecu_->setTp(value));
+        return answer("OK ecu " + what + " " + w[2]);
+    }
+    if (what == "cycle" && w.size() == 2) {
+        ecu_->setRpm(std::nullopt);
+        ecu_->setTp(std::nullopt);
+        return answer("OK ecu cycle");
+    }
+    if (what == "fault" && (w.size() == 3 || w.size() == 4)) {
+        EcuFault fault{};
+        int count = 1;
+        if (!ecuFaultFromName(w[2], fault) || (w.size() == 4 && (!readInt(w[3], count) || count < 0)))
+            return answer("ERR usage: ecu fault silent|noise|wrongecho|cutline [count]");
+        ecu_->injectFault(fault, count);
+        return answer("OK ecu fault " + w[2] + " " + std::to_string(ecu_->pendingFaults(fault)));
+    }
+    return answer("ERR usage: ecu [rpm N|cycle] [tp N|cycle] [cycle] [fault NAME [COUNT]]");
 }
 
 } // namespace boardsim

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "BoardBus.h"
+#include "EcuModel.h"
 
 #include <span>
 #include <string>
@@ -23,14 +24,18 @@ class BoardConsole
 {
   public:
     explicit BoardConsole(BoardBus& bus);
+    // The simulated ECU the "ecu" commands work on (not owned; null: none, the commands are refused).
+    void setEcu(EcuModel* ecu) { ecu_ = ecu; }
 
     // One command line (without its line end); blank lines give no answer.
     ConsoleAnswer execute(std::string_view line);
 
   private:
     Board* boardWithId(const std::string& idText);
+    ConsoleAnswer executeEcu(const std::vector<std::string>& words);
 
     BoardBus& bus_;
+    EcuModel* ecu_ = nullptr;
 };
 
 // Upper-case hex without blanks: {0x41, 0x01} -> "4101".

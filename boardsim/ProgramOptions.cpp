@@ -143,6 +143,23 @@ bool parseProgramOptions(const std::vector<std::string>& args, ProgramOptions& o
                 return false;
             }
             options.lateDelay = std::chrono::milliseconds(ms);
+        } else if (arg == "--ecu") {
+            options.ecu = true;
+        } else if (arg == "--definition") {
+            if (!value(options.definitionFile))
+                return false;
+        } else if (arg == "--ecu-fault") {
+            if (!value(v))
+                return false;
+            const std::size_t colon = v.find(':');
+            EcuFault fault{};
+            int count = 1;
+            if (!ecuFaultFromName(lower(v.substr(0, colon)), fault) ||
+                (colon != std::string::npos && !readInt(v.substr(colon + 1), 0, 1000000, count))) {
+                error = "unknown ECU fault '" + v + "' (silent, noise, wrongecho, cutline)";
+                return false;
+            }
+            options.ecuFaults.emplace_back(fault, count);
         } else if (arg == "--fault") {
             if (!value(v))
                 return false;
@@ -192,6 +209,10 @@ bool parseProgramOptions(const std::vector<std::string>& args, ProgramOptions& o
         config.minor = static_cast<std::uint8_t>(minor);
         options.boards.push_back(config);
     }
+    if ((!options.definitionFile.empty() || !options.ecuFaults.empty()) && !options.ecu) {
+        error = "--definition and --ecu-fault belong to the ECU: add --ecu";
+        return false;
+    }
     return true;
 }
 
@@ -204,6 +225,7 @@ Usage:
                 [--port-file FILE] [--program-folder DIR [--port-number N]]
                 [--load FILE[@ID]]... [--save-dir DIR] [--log FILE] [--fault NAME[:COUNT]]...
                 [--late-ms MS] [--no-stdin] [--help]
+                [--ecu [--definition FILE] [--ecu-fault NAME[:COUNT]]...]
 
 Options:
   --boards IDS          IDs of the boards on the line, one or two, comma separated (default 1).
@@ -228,8 +250,21 @@ Options:
   --late-ms MS          delay of the late-reply fault (default 400).
   --no-stdin            do not read commands; run until SIGTERM/SIGINT or a hang-up.
   --help                this text.
+  --ecu                 also simulate the engine's ECU on its diagnostic line: a second
+                        pseudo-terminal at 9600 baud, always paced (1.04 ms a byte). Its engine runs
+                        a 60-second drive cycle unless RPM or TP are set (see "ecu" below); it
+                        reports injection time and ignition timing from the main fuel and ignition
+                        maps it reads from the first board's memory, so an edit written to the board
+                        shows in its next frames. Commands: FF FF EF start (answers 10); 5A <reg> and
+                        C9 <hi> <lo> choose a stream (echoes inverted command bytes, parameters
+                        unchanged), F0 streams frames FF <len> <data> until 30 (ends the frame,
+                        answers CF); D1 F0 fault codes, C1 F0 clears them, D0 F0 part number.
+  --definition FILE     the engine definition for the ECU's maps and its TP address ([consult]
+                        tpram); by default the one config/emulator.ini names in --program-folder.
+  --ecu-fault NAME[:COUNT]  an ECU fault at start (see "ecu fault" below).
 
 Start-up: the first line on standard output is "PORT <path>" (flushed), e.g. PORT /dev/pts/3.
+With --ecu the second line is "ECU <path>", the ECU's diagnostic line.
 Nothing else is written to standard output except the answers to commands; diagnostics go to
 standard error.
 
@@ -263,6 +298,15 @@ a refused command answers "ERR <reason>":
   pending              -> PENDING N                (bytes of a frame begun but not complete)
   hangup               -> OK hangup, then the line is closed at once and the program ends
   quit                 -> OK quit, then the program ends
+  ecu                  -> ECU rpm R tp T inj MS ign DEG row R col C streaming 0|1
+                          (row and col: the fuel map cell the engine runs in, -1 when unknown)
+  ecu rpm N|cycle      -> OK ecu rpm N             (a fixed RPM, or back to the drive cycle)
+  ecu tp N|cycle       -> OK ecu tp N              (a fixed TP, or back to the drive cycle)
+  ecu fault NAME [COUNT] -> OK ecu fault NAME COUNT
+                          silent     the stream stops and the next COUNT starts get no answer
+                          noise      three stray bytes inside each of the next COUNT frames
+                          wrongecho  the next COUNT command bytes are echoed uninverted
+                          cutline    the ECU's line is closed (the boards go on)
 The program ends on quit, at the end of standard input, on SIGTERM or SIGINT, and after a hang-up
 fault, saving the images to --save-dir first when given. Exit status 0; 2 for a bad command line
 or a start-up failure.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "BoardBus.h"
+#include "EcuModel.h"
 
 #include <chrono>
 #include <string>
@@ -30,6 +31,11 @@ struct ProgramOptions
     std::chrono::milliseconds lateDelay{400};
     bool readStdin = true;
     bool help = false;
+    // The simulated ECU on a second pseudo-terminal (its diagnostic line), and the engine definition
+    // whose maps it runs on (empty: the program folder's current one).
+    bool ecu = false;
+    std::string definitionFile;
+    std::vector<std::pair<EcuFault, int>> ecuFaults;
 };
 
 // Reads the arguments (without the program name). On a bad argument returns false with a one-line reason.

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <iterator>
+#include <optional>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -78,6 +79,8 @@ bool VirtualBoardProgram::start(std::string& error)
     for (const auto& [fault, count] : options_.faults)
         bus_->injectFault(fault, count);
     console_ = std::make_unique<BoardConsole>(*bus_);
+    if (options_.ecu && !startEcu(error))
+        return false;
 
     for (const ImageLoad& load : options_.loads) {
         bool found = false;
@@ -119,7 +122,7 @@ bool VirtualBoardProgram::start(std::string& error)
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
 
-    return openLine(error) && announcePort(error);
+    return openLine(error) && (!ecu_ || openEcuLine(error)) && announcePort(error);
 }
 
 bool VirtualBoardProgram::openLine(std::string& error)
@@ -176,6 +179,8 @@ bool VirtualBoardProgram::announcePort(std::string& error)
         }
     }
     print("PORT " + portPath_);
+    if (ecu_)
+        print("ECU " + ecuPath_);
     return true;
 }
 
@@ -196,31 +201,39 @@ void VirtualBoardProgram::releasePort()
 void VirtualBoardProgram::loop()
 {
     while (!stop_ && g_signalled == 0) {
-        pollfd fds[2] = {{master_, POLLIN | POLLPRI, 0}, {STDIN_FILENO, POLLIN, 0}};
-        const nfds_t count = stdinOpen_ ? 2 : 1;
+        // A negative descriptor is left out by poll: a line that failed, input that ended.
+        pollfd fds[3] = {{master_, POLLIN | POLLPRI, 0},
+                         {stdinOpen_ ? STDIN_FILENO : -1, POLLIN, 0},
+                         {ecuMaster_, POLLIN, 0}};
         timespec timeout{};
         timespec* wait = nullptr;
-        if (!outgoing_.empty()) {
-            const auto left = std::max(outgoing_.front().due - Clock::now(), Clock::duration::zero());
+        std::optional<Clock::time_point> due;
+        if (!outgoing_.empty())
+            due = outgoing_.front().due;
+        if (!ecuOut_.empty() && (!due || ecuOut_.front().due < *due))
+            due = ecuOut_.front().due;
+        if (due) {
+            const auto left = std::max(*due - Clock::now(), Clock::duration::zero());
             const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
             timeout.tv_sec = static_cast<time_t>(ns / 1000000000);
             timeout.tv_nsec = static_cast<long>(ns % 1000000000);
             wait = &timeout;
         }
-        if (master_ < 0)
-            fds[0].fd = -1; // after a failure of the line only the commands remain
-        const int ready = ppoll(fds, count, wait, &waitMask_);
+        const int ready = ppoll(fds, 3, wait, &waitMask_);
         if (ready < 0) {
             if (errno == EINTR)
                 continue;
             std::fprintf(stderr, "virtual-board: poll failed: %s\n", errnoText().c_str());
             return;
         }
-        if (fds[0].revents != 0)
+        if (fds[0].fd >= 0 && fds[0].revents != 0)
             readLine();
-        if (count == 2 && fds[1].revents != 0)
+        if (fds[1].fd >= 0 && fds[1].revents != 0)
             readCommands();
+        if (fds[2].fd >= 0 && fds[2].revents != 0)
+            readEcuLine();
         sendDue();
+        sendEcuDue();
     }
 }
 
@@ -362,6 +375,8 @@ void VirtualBoardProgram::runCommand(const std::string& line)
         stop_ = true;
     if (answer.action == ConsoleAnswer::Action::HangUp)
         hangUp();
+    if (ecu_ && ecu_->takeCutLine())
+        closeEcuLine("cut (fault)");
 }
 
 void VirtualBoardProgram::print(const std::string& line)
@@ -382,11 +397,151 @@ void VirtualBoardProgram::log(const char* kind, const std::string& text)
 
 void VirtualBoardProgram::closeLine()
 {
+    closeEcuLine(nullptr);
     if (master_ >= 0)
         close(master_);
     if (slave_ >= 0)
         close(slave_);
     master_ = slave_ = -1;
+}
+
+double VirtualBoardProgram::engineSeconds() const
+{
+    return std::chrono::duration<double>(Clock::now() - started_).count();
+}
+
+bool VirtualBoardProgram::startEcu(std::string& error)
+{
+    std::string path = options_.definitionFile;
+    if (path.empty() && !options_.programFolder.empty()) {
+        // The definition the editor uses: config/emulator.ini names it, in the program folder's config.
+        const std::filesystem::path config = std::filesystem::path(options_.programFolder) / "config";
+        const std::string engine =
+            common::IniText::read((config / "emulator.ini").string()).setting("init", "engine");
+        if (engine != common::clsIniFile::kUnknownValue && engine != common::clsIniFile::kEmptyValue)
+            path = (config / engine).string();
+    }
+    // The ROM as the first board holds it: an image smaller than the board lies at its top.
+    ecu_ = std::make_unique<EcuModel>([this](std::uint32_t address) -> std::uint8_t {
+        const emulink::Bytes& memory = bus_->boards().front().memory;
+        const std::size_t capacity = memory.size();
+        const std::size_t offset = ecuRomSize_ <= capacity ? capacity - ecuRomSize_ + address : address;
+        return memory[offset % capacity];
+    });
+    if (path.empty()) {
+        std::fprintf(stderr, "virtual-board: the ECU runs without an engine definition (give --definition or "
+                             "--program-folder): fixed injection time and ignition timing\n");
+    } else {
+        EcuDefinition definition;
+        if (!loadEcuDefinition(path, definition, error)) {
+            error = "--ecu: " + error;
+            return false;
+        }
+        ecuRomSize_ = definition.romSize;
+        if (!definition.tpAddress)
+            std::fprintf(stderr, "virtual-board: %s names no [consult] tpram: the ECU keeps TP nowhere\n",
+                         path.c_str());
+        ecu_->setDefinition(definition);
+    }
+    for (const auto& [fault, count] : options_.ecuFaults)
+        ecu_->injectFault(fault, count);
+    console_->setEcu(ecu_.get());
+    return true;
+}
+
+bool VirtualBoardProgram::openEcuLine(std::string& error)
+{
+    termios raw{};
+    cfmakeraw(&raw);
+    cfsetispeed(&raw, B9600);
+    cfsetospeed(&raw, B9600);
+    char name[256] = {};
+    if (openpty(&ecuMaster_, &ecuSlave_, name, &raw, nullptr) != 0) {
+        error = "cannot open a pseudo-terminal for the ECU: " + errnoText();
+        return false;
+    }
+    ecuPath_ = name;
+    termios masterMode{};
+    if (tcgetattr(ecuMaster_, &masterMode) == 0) {
+        cfmakeraw(&masterMode);
+        tcsetattr(ecuMaster_, TCSANOW, &masterMode);
+    }
+    // As for the boards' line, the slave stays open here so the master never reads as hung up.
+    fcntl(ecuMaster_, F_SETFL, fcntl(ecuMaster_, F_GETFL) | O_NONBLOCK);
+    fcntl(ecuMaster_, F_SETFD, FD_CLOEXEC);
+    fcntl(ecuSlave_, F_SETFD, FD_CLOEXEC);
+    return true;
+}
+
+void VirtualBoardProgram::readEcuLine()
+{
+    std::uint8_t buffer[1024];
+    const ssize_t n = read(ecuMaster_, buffer, sizeof buffer);
+    if (n < 0 && (errno == EAGAIN || errno == EINTR))
+        return;
+    if (n <= 0) {
+        closeEcuLine(n < 0 ? "failed" : "closed");
+        return;
+    }
+    const std::span<const std::uint8_t> bytes(buffer, static_cast<std::size_t>(n));
+    log("ECU-RX", hexBytes(bytes));
+    ecu_->setTime(engineSeconds());
+    const emulink::Bytes answer = ecu_->receive(bytes);
+    if (!answer.empty())
+        queueEcu(answer);
+    if (ecu_->takeCutLine())
+        closeEcuLine("cut (fault)");
+}
+
+void VirtualBoardProgram::queueEcu(const emulink::Bytes& bytes)
+{
+    // Bytes leave one after the other at the line's speed, whatever the pseudo-terminal could take.
+    const auto byteTime = std::chrono::nanoseconds(consult::kByteTimeNs);
+    ecuLineFree_ = std::max(ecuLineFree_, Clock::now()) + byteTime * static_cast<long>(bytes.size());
+    ecuOut_.push_back({ecuLineFree_, bytes, false});
+}
+
+void VirtualBoardProgram::sendEcuDue()
+{
+    if (ecuMaster_ < 0)
+        return;
+    const auto now = Clock::now();
+    while (!ecuOut_.empty() && ecuOut_.front().due <= now) {
+        const Outgoing out = std::move(ecuOut_.front());
+        ecuOut_.pop_front();
+        std::size_t written = 0;
+        while (written < out.bytes.size()) {
+            const ssize_t n = write(ecuMaster_, out.bytes.data() + written, out.bytes.size() - written);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            written += static_cast<std::size_t>(n);
+        }
+        log("ECU-TX", hexBytes(out.bytes));
+    }
+    // The next piece of a stream goes on the line as the one before it ends: values taken now.
+    if (ecuOut_.empty() && ecu_->streaming()) {
+        ecu_->setTime(engineSeconds());
+        const emulink::Bytes chunk = ecu_->nextStreamChunk();
+        if (!chunk.empty())
+            queueEcu(chunk);
+    }
+}
+
+void VirtualBoardProgram::closeEcuLine(const char* why)
+{
+    if (ecuMaster_ < 0)
+        return;
+    if (why != nullptr) {
+        std::fprintf(stderr, "virtual-board: the ECU line %s %s\n", ecuPath_.c_str(), why);
+        log("ECU-HANGUP", ecuPath_);
+    }
+    close(ecuMaster_);
+    if (ecuSlave_ >= 0)
+        close(ecuSlave_);
+    ecuMaster_ = ecuSlave_ = -1;
+    ecuOut_.clear();
 }
 
 } // namespace boardsim

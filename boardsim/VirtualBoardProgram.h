@@ -1,9 +1,11 @@
-// The virtual-board program: a BoardBus put on a pseudo-terminal. One thread, one poll loop over the
-// pty master and standard input, idle while nothing happens. POSIX only.
+// The virtual-board program: a BoardBus put on a pseudo-terminal, and with --ecu a simulated ECU on a
+// second one that reads its maps from the first board's memory. One thread, one poll loop over the
+// pty masters and standard input, idle while nothing happens. POSIX only.
 #pragma once
 
 #include "BoardBus.h"
 #include "BoardConsole.h"
+#include "EcuModel.h"
 #include "LinePacer.h"
 #include "ProgramOptions.h"
 
@@ -57,6 +59,15 @@ class VirtualBoardProgram
     void print(const std::string& line);
     void log(const char* kind, const std::string& text);
     void closeLine();
+    // --- the simulated ECU (--ecu) ---
+    bool startEcu(std::string& error);
+    bool openEcuLine(std::string& error);
+    void readEcuLine();
+    // Writes what is due on the ECU's line, then puts the next piece of a stream on it.
+    void sendEcuDue();
+    void queueEcu(const emulink::Bytes& bytes);
+    void closeEcuLine(const char* why);
+    double engineSeconds() const;
 
     ProgramOptions options_;
     std::unique_ptr<BoardBus> bus_;
@@ -73,6 +84,14 @@ class VirtualBoardProgram
     std::FILE* log_ = nullptr;
     Clock::time_point started_;
     sigset_t waitMask_{};
+
+    std::unique_ptr<EcuModel> ecu_;
+    std::uint32_t ecuRomSize_ = 0;
+    int ecuMaster_ = -1;
+    int ecuSlave_ = -1;
+    std::string ecuPath_;
+    std::deque<Outgoing> ecuOut_;
+    Clock::time_point ecuLineFree_{};
 };
 
 } // namespace boardsim

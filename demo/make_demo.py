@@ -158,7 +158,14 @@ accelpump=&h{acc:x}
 accelsize=12
 vqmap=&h{vq:x}
 vqsize=128
+
+[consult]
+tpram=&h{tpram:x}
 """
+
+# Where the ECU keeps the map's load value (TP) in its memory, read over the diagnostic line: the
+# simulated ECU in virtual-board keeps the engine's TP in this byte.
+TP_RAM = 0x0108
 
 
 def definition(name, romsize, base, inj, cc):
@@ -167,7 +174,7 @@ def definition(name, romsize, base, inj, cc):
         b4=base + 0x400, b41=base + 0x410, b42=base + 0x420, b43=base + 0x430, b44=base + 0x440,
         b442=base + 0x442, r1=base + 0x450, r2=base + 0x452, r3=base + 0x454, r4=base + 0x456,
         s1=base + 0x458, s2=base + 0x459, s3=base + 0x45A, s4=base + 0x45B, tmin=base + 0x460,
-        tmax=base + 0x470, afl=base + 0x480, acc=base + 0x490, vq=base + 0x500)
+        tmax=base + 0x470, afl=base + 0x480, acc=base + 0x490, vq=base + 0x500, tpram=TP_RAM)
 
 
 METERS = [
