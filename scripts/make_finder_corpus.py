@@ -13,6 +13,13 @@ from them, 16-byte tables, a 64-entry 16-bit airflow curve, constants and a part
 is a stream shaped like 6800-family code: weighted opcodes with their operands, favourite RAM
 variables, addresses in the calibration area, repeated idioms and jump tables.
 
+Images from LOOSE_IMAGE_COUNT on are packed as real units pack them: the axes stand right before
+their maps (an 8-bit pair 32 bytes before a group of maps, or four 16-bit axes 128 bytes before
+it) and the fuel maps rise evenly and steeply with rpm, so a window that starts on the axes and
+runs into the map competes with the map; and the last map of an aligned group has hand-tuned idle
+rows and is followed by two rows that carry its last rows on, so a window shifted into it by whole
+rows competes with it too.
+
 Only integer arithmetic and our own pseudo-random sequence (splitmix64) are used, so the same
 images come out everywhere; skerrow/FinderCorpus.cpp builds the very same bytes in C++ for the unit
 tests, and the quality benchmark checks that the two agree.
@@ -30,7 +37,8 @@ import os
 import sys
 
 MASK64 = (1 << 64) - 1
-IMAGE_COUNT = 30
+IMAGE_COUNT = 42
+LOOSE_IMAGE_COUNT = 30  # images before this one keep their axes away from the maps
 CAL_BYTES = 0x1000
 SLOT = 16  # the calibration area is laid out in 16-byte slots
 
@@ -73,13 +81,16 @@ def scaled(axis):
     return [(a - axis[0]) * 1000 // span for a in axis]
 
 
-def fuel_map(rng, rpm, load):
+def fuel_map(rng, rpm, load, steep=False):
     """Fuel over rpm (rows) and load (columns), rising with plateaus, with a closed-loop block of
-    flagged cells at low rpm and load: a flagged byte b stands for b - 192."""
+    flagged cells at low rpm and load: a flagged byte b stands for b - 192. A `steep` map rises
+    with rpm about as much as with load, by the same few units from row to row."""
     xs, ys = scaled(rpm), scaled(load)
+    if steep:
+        xs = [r * 1000 // 15 for r in range(16)]
     base = rng.between(2, 5)
     gain_load = rng.between(70, 95)
-    gain_rpm = rng.between(6, 16)
+    gain_rpm = rng.between(45, 60) if steep else rng.between(6, 16)
     gain_both = rng.between(0, 12)
     flag_rows = rng.between(6, 10)
     flag_cols = rng.between(2, 5)
@@ -194,10 +205,11 @@ class Layout:
         self.rng = rng
         self.free = [True] * (CAL_BYTES // SLOT)
 
-    def place(self, slots, page_aligned):
+    def place(self, slots, page_aligned, phase=0):
+        """`page_aligned` puts slot `phase` of the block on a 256-byte boundary."""
         starts = []
         for s in range(len(self.free) - slots + 1):
-            if page_aligned and s % 16 != 0:
+            if page_aligned and (s + phase) % 16 != 0:
                 continue
             if all(self.free[s:s + slots]):
                 starts.append(s)
@@ -292,7 +304,9 @@ def make_image(index):
     cal = size - CAL_BYTES if cal_at_top else 0
     code = (0, size - CAL_BYTES) if cal_at_top else (CAL_BYTES, size)
     wide_axes = index % 4 == 3
-    shared_axes = index % 3 == 0
+    packed = index >= LOOSE_IMAGE_COUNT
+    # Packed 16-bit axes stand four to a block: the fuel pair and the timing pair.
+    shared_axes = index % 3 == 0 and not (packed and wide_axes)
     variant = index % 5
     kinds = ["fuel", "fuel", "timing", "timing"]
     if variant == 1:
@@ -314,24 +328,39 @@ def make_image(index):
     # 16-byte boundary only.
     split = len(kinds) >= 3 and rng.below(2) == 1
     groups = [kinds[:2], kinds[2:]] if split else [kinds]
+    axis_bytes = 32 if wide_axes else 16
+    pair_count = 1 if shared_axes else 2
+    # Packed: the pairs of axes that stand before each group. 8-bit pairs stand before the group of
+    # their maps where the fuel and timing maps lie apart; otherwise all stand before the first group.
+    own_pairs = packed and split and pair_count == 2 and not wide_axes
+    pairs_before = [0] * len(groups)
+    if packed:
+        for g in range(len(groups)):
+            pairs_before[g] = 1 if own_pairs else (pair_count if g == 0 else 0)
     map_places = []
-    for group in groups:
+    axis_places = []
+    stretched = None  # the map followed by two rows that carry it on
+    for g, group in enumerate(groups):
         aligned = rng.below(6) != 0
-        offset = layout.place(16 * len(group), aligned)
+        lead = pairs_before[g] * 2 * axis_bytes // SLOT
+        tail = 2 if packed and aligned and g == len(groups) - 1 else 0
+        offset = layout.place(lead + 16 * len(group) + tail, aligned, lead)
+        axis_places += [cal + offset + p * 2 * axis_bytes for p in range(pairs_before[g])]
         for j in range(len(group)):
-            map_places.append(cal + offset + 256 * j)
+            map_places.append(cal + offset + lead * SLOT + 256 * j)
+        if tail:
+            stretched = len(map_places) - 1
 
     # Axes: one pair for the fuel maps and one for the timing maps, or one pair that all share.
-    axis_bytes = 32 if wide_axes else 16
     pairs = []
-    for _ in range(1 if shared_axes else 2):
+    for p in range(pair_count):
         if wide_axes:
             rpm = rising_axis(rng, 16, 400, 800, 6000, 7200)
             load = rising_axis(rng, 16, 20, 60, 900, 1400)
         else:
             rpm = rising_axis(rng, 16, 12, 20, 120, 140)
             load = rising_axis(rng, 16, 10, 16, 100, 117)
-        at = cal + layout.place(2 * axis_bytes // SLOT, False)
+        at = axis_places[p] if packed else cal + layout.place(2 * axis_bytes // SLOT, False)
         put(at, words(rpm) if wide_axes else rpm)
         put(at + axis_bytes, words(load) if wide_axes else load)
         truth.append("axis 0x%04x %d rpm" % (at, 16 if wide_axes else 8))
@@ -344,10 +373,24 @@ def make_image(index):
         if kind in last:
             cells = low_octane(rng, last[kind], kind)
         else:
-            cells = fuel_map(rng, pair[2], pair[3]) if kind == "fuel" else timing_map(rng, pair[2], pair[3])
+            cells = fuel_map(rng, pair[2], pair[3], packed) if kind == "fuel" else timing_map(rng, pair[2], pair[3])
         last[kind] = cells
         put(address, cells)
         truth.append("map 0x%04x %s 0x%04x 0x%04x" % (address, kind, pair[0], pair[1]))
+
+    if stretched is not None:
+        # Idle and cranking rows tuned by hand, and two rows after the map that carry its last two on
+        # (the knock flag of a timing cell stays as it is).
+        address = map_places[stretched]
+        for i in range(32):
+            image[address + i] = max(0, min(255, image[address + i] + rng.between(-3, 3)))
+        for k in (1, 2):
+            for c in range(16):
+                last = image[address + 240 + c]
+                before = image[address + 224 + c]
+                v = (last & 0x7F) + k * ((last & 0x7F) - (before & 0x7F))
+                image[address + 240 + 16 * k + c] = (last & 0x80) | max(0, min(127, v))
+        truth.append("table 0x%04x 32" % (address + 256))
 
     targets = [0x10000 - size + a for a in map_places] + [0x10000 - size + p[0] for p in pairs]
     curve_at = cal + layout.place(8, False)

@@ -63,13 +63,17 @@ std::vector<std::int64_t> scaled(const Bytes& axis)
     return out;
 }
 
-Bytes fuelMap(Rng& rng, const Bytes& rpm, const Bytes& load)
+// A `steep` map rises with rpm about as much as with load, by the same few units from row to row.
+Bytes fuelMap(Rng& rng, const Bytes& rpm, const Bytes& load, bool steep)
 {
-    const auto xs = scaled(rpm);
+    auto xs = scaled(rpm);
+    if (steep)
+        for (std::size_t r = 0; r < xs.size(); ++r)
+            xs[r] = static_cast<std::int64_t>(r) * 1000 / 15;
     const auto ys = scaled(load);
     const std::int64_t base = rng.between(2, 5);
     const std::int64_t gainLoad = rng.between(70, 95);
-    const std::int64_t gainRpm = rng.between(6, 16);
+    const std::int64_t gainRpm = steep ? rng.between(45, 60) : rng.between(6, 16);
     const std::int64_t gainBoth = rng.between(0, 12);
     const int flagRows = rng.between(6, 10);
     const int flagCols = rng.between(2, 5);
@@ -211,14 +215,14 @@ class Layout
   public:
     explicit Layout(Rng& rng) : rng_(rng), free_(kCalBytes / kSlot, true) {}
 
-    // The offset of `slots` free slots taken at random (starting on a 256-byte boundary when
-    // `pageAligned`). Never short of room with the blocks corpusImage places; a change that
-    // overfills the area throws rather than write a block where another lies.
-    int place(int slots, bool pageAligned)
+    // The offset of `slots` free slots taken at random (slot `phase` of the block on a 256-byte
+    // boundary when `pageAligned`). Never short of room with the blocks corpusImage places; a change
+    // that overfills the area throws rather than write a block where another lies.
+    int place(int slots, bool pageAligned, int phase = 0)
     {
         std::vector<int> starts;
         for (int s = 0; s + slots <= static_cast<int>(free_.size()); ++s) {
-            if (pageAligned && s % 16 != 0)
+            if (pageAligned && (s + phase) % 16 != 0)
                 continue;
             if (std::all_of(free_.begin() + s, free_.begin() + s + slots, [](bool f) { return f; }))
                 starts.push_back(s);
@@ -365,7 +369,9 @@ CorpusImage corpusImage(int index)
     const int codeStart = calAtTop ? 0 : kCalBytes;
     const int codeEnd = calAtTop ? size - kCalBytes : size;
     const bool wideAxes = index % 4 == 3;
-    const bool sharedAxes = index % 3 == 0;
+    const bool packed = index >= kLooseImageCount;
+    // Packed 16-bit axes stand four to a block: the fuel pair and the timing pair.
+    const bool sharedAxes = index % 3 == 0 && !(packed && wideAxes);
     const int variant = index % 5;
     std::vector<bool> kinds = {true, true, false, false}; // true: fuel
     if (variant == 1)
@@ -391,12 +397,30 @@ CorpusImage corpusImage(int index)
         groups = {{kinds.begin(), kinds.begin() + 2}, {kinds.begin() + 2, kinds.end()}};
     else
         groups = {kinds};
+    const int axisBytes = wideAxes ? 32 : 16;
+    const int pairCount = sharedAxes ? 1 : 2;
+    // Packed: the pairs of axes that stand before each group. 8-bit pairs stand before the group of
+    // their maps where the fuel and timing maps lie apart; otherwise all stand before the first group.
+    const bool ownPairs = packed && split && pairCount == 2 && !wideAxes;
+    std::vector<int> pairsBefore(groups.size(), 0);
+    if (packed)
+        for (std::size_t g = 0; g < groups.size(); ++g)
+            pairsBefore[g] = ownPairs ? 1 : (g == 0 ? pairCount : 0);
     std::vector<int> mapPlaces;
-    for (const auto& group : groups) {
+    std::vector<int> axisPlaces;
+    int stretched = -1; // the map followed by two rows that carry it on
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+        const auto& group = groups[g];
         const bool aligned = rng.below(6) != 0;
-        const int offset = layout.place(16 * static_cast<int>(group.size()), aligned);
+        const int lead = pairsBefore[g] * 2 * axisBytes / kSlot;
+        const int tail = packed && aligned && g + 1 == groups.size() ? 2 : 0;
+        const int offset = layout.place(lead + 16 * static_cast<int>(group.size()) + tail, aligned, lead);
+        for (int p = 0; p < pairsBefore[g]; ++p)
+            axisPlaces.push_back(cal + offset + p * 2 * axisBytes);
         for (std::size_t j = 0; j < group.size(); ++j)
-            mapPlaces.push_back(cal + offset + 256 * static_cast<int>(j));
+            mapPlaces.push_back(cal + offset + lead * kSlot + 256 * static_cast<int>(j));
+        if (tail > 0)
+            stretched = static_cast<int>(mapPlaces.size()) - 1;
     }
 
     struct Pair
@@ -404,14 +428,14 @@ CorpusImage corpusImage(int index)
         int rpmAt, loadAt;
         Bytes rpm, load;
     };
-    const int axisBytes = wideAxes ? 32 : 16;
     std::vector<Pair> pairs;
-    for (int p = 0; p < (sharedAxes ? 1 : 2); ++p) {
+    for (int p = 0; p < pairCount; ++p) {
         Bytes rpm =
             wideAxes ? risingAxis(rng, 16, 400, 800, 6000, 7200) : risingAxis(rng, 16, 12, 20, 120, 140);
         Bytes load =
             wideAxes ? risingAxis(rng, 16, 20, 60, 900, 1400) : risingAxis(rng, 16, 10, 16, 100, 117);
-        const int at = cal + layout.place(2 * axisBytes / kSlot, false);
+        const int at = packed ? axisPlaces[static_cast<std::size_t>(p)]
+                              : cal + layout.place(2 * axisBytes / kSlot, false);
         put(at, wideAxes ? words(rpm) : rpm);
         put(at + axisBytes, wideAxes ? words(load) : load);
         truth << "axis " << hex4(at) << " " << (wideAxes ? 16 : 8) << " rpm\n";
@@ -429,11 +453,29 @@ CorpusImage corpusImage(int index)
         if (!last.empty())
             cells = lowOctane(rng, last, fuel);
         else
-            cells = fuel ? fuelMap(rng, pair.rpm, pair.load) : timingMap(rng, pair.rpm, pair.load);
+            cells = fuel ? fuelMap(rng, pair.rpm, pair.load, packed) : timingMap(rng, pair.rpm, pair.load);
         last = cells;
         put(mapPlaces[m], cells);
         truth << "map " << hex4(mapPlaces[m]) << (fuel ? " fuel " : " timing ") << hex4(pair.rpmAt) << " "
               << hex4(pair.loadAt) << "\n";
+    }
+
+    if (stretched >= 0) {
+        // Idle and cranking rows tuned by hand, and two rows after the map that carry its last two
+        // on (the knock flag of a timing cell stays as it is).
+        const auto address = static_cast<std::size_t>(mapPlaces[static_cast<std::size_t>(stretched)]);
+        for (std::size_t i = 0; i < 32; ++i)
+            image[address + i] = std::clamp(image[address + i] + rng.between(-3, 3), 0, 255);
+        for (int k = 1; k <= 2; ++k) {
+            for (std::size_t c = 0; c < 16; ++c) {
+                const int last = image[address + 240 + c];
+                const int before = image[address + 224 + c];
+                const int v = (last & 0x7F) + k * ((last & 0x7F) - (before & 0x7F));
+                image[address + 240 + 16 * static_cast<std::size_t>(k) + c] =
+                    (last & 0x80) | std::clamp(v, 0, 127);
+            }
+        }
+        truth << "table " << hex4(static_cast<std::int64_t>(address) + 256) << " 32\n";
     }
 
     const int cpuBase = 0x10000 - size;

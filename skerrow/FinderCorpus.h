@@ -10,7 +10,11 @@
 namespace skerrow::synthetic {
 
 // How many images the script writes by default.
-constexpr int kCorpusImageCount = 30;
+constexpr int kCorpusImageCount = 42;
+
+// Images from this one on are packed as real units pack them: axes right before their maps, and a
+// map followed by two rows that carry it on (a window shifted into it by whole rows competes).
+constexpr int kLooseImageCount = 30;
 
 // One corpus image and its truth file's text (the lines that follow the script's comment line).
 struct CorpusImage

@@ -265,8 +265,9 @@ void fitLine(const int* v, int stride, int n, LineFit& fit)
 // where one map ends and the next begins, or where a window wraps from the end of a map's row to
 // the start of the next), they are two parts, not one surface. An axis with uneven points gives a
 // map uneven steps too, a few times the typical one, so only a step far beyond that counts.
-double directionSmoothness(const LineFit& fit, int n)
+double directionSmoothness(const LineFit& fit, int n, bool& whole)
 {
+    whole = true;
     if (fit.spread < 1.0 * n * n)
         return 1;
     const double expectedForNoise = (n - 3.0) / (n - 1.0);
@@ -285,14 +286,16 @@ double directionSmoothness(const LineFit& fit, int n)
     // step of two.
     const double ratio = largest / (steps[places / 2] + 1.0);
     const double wholeness = std::clamp(1.0 - (ratio - 4.0) / 4.0, 0.0, 1.0);
+    whole = wholeness >= 1.0;
     return smooth * wholeness;
 }
 
 // The rows and the columns are judged apart and the two results multiplied (and the root taken): a
 // window over the end of one map and the start of the next has perfect rows, and the step in its
 // columns must not drown in the rows' larger spread.
-double lineSmoothness(const std::array<int, 256>& v, int n)
+double lineSmoothness(const std::array<int, 256>& v, int n, bool& whole)
 {
+    whole = false;
     LineFit rows;
     LineFit columns;
     for (int i = 0; i < n; ++i) {
@@ -302,13 +305,19 @@ double lineSmoothness(const std::array<int, 256>& v, int n)
     // A table whose values hardly vary (a fill with a few stray bytes) tells nothing.
     if (rows.spread + columns.spread < 2.0 * n * n)
         return 0;
-    return std::sqrt(directionSmoothness(rows, n) * directionSmoothness(columns, n));
+    bool wholeRows = false;
+    bool wholeColumns = false;
+    const double smooth =
+        std::sqrt(directionSmoothness(rows, n, wholeRows) * directionSmoothness(columns, n, wholeColumns));
+    whole = wholeRows && wholeColumns;
+    return smooth;
 }
 
 struct Judged
 {
     WindowJudgement judgement;
     View view = Raw;
+    bool whole = false; // no step in its lines far beyond their typical step (in the view judged)
 };
 
 Judged judge(std::span<const std::uint8_t> x, std::int64_t address, int n)
@@ -347,10 +356,12 @@ Judged judge(std::span<const std::uint8_t> x, std::int64_t address, int n)
     for (int v = 0; v < (flagged > 0 ? ViewCount : 1); ++v) {
         for (std::int64_t i = 0; i < cells; ++i)
             values[static_cast<std::size_t>(i)] = cell(x, address + i, static_cast<View>(v));
-        const double smooth = lineSmoothness(values, n);
+        bool whole = false;
+        const double smooth = lineSmoothness(values, n, whole);
         if (smooth > best) {
             best = smooth;
             result.view = static_cast<View>(v);
+            result.whole = whole;
         }
     }
     // Two fills side by side are smooth almost everywhere but no map: most of their neighbours are
@@ -412,6 +423,149 @@ void profiles(std::span<const std::uint8_t> x, std::int64_t address, View view, 
 // Scores from here on are rarely reached by anything but a map.
 constexpr double kClearlyMapLike = 50;
 
+// ---- Axes inside windows, and rivals ----
+
+// Real units keep at most four axes back to back (the pairs of two kinds of map); a longer chain of
+// rising runs is a table whose rows each rise.
+constexpr std::size_t kMostAxesTogether = 4;
+
+// The bytes the axis finder takes for axes, as sorted ranges that neither overlap nor touch.
+class AxisBytes
+{
+  public:
+    explicit AxisBytes(const std::vector<AxisRun>& axes)
+    {
+        std::vector<Range> spans;
+        for (const int width : {1, 2}) {
+            std::vector<AxisRun> chain;
+            const auto endChain = [&] {
+                if (chain.size() <= kMostAxesTogether)
+                    for (const AxisRun& a : chain)
+                        spans.push_back({a.address, a.address + a.bytes()});
+                chain.clear();
+            };
+            for (const AxisRun& a : axes) { // by address
+                if (a.width != width)
+                    continue;
+                if (!chain.empty() && chain.back().address + chain.back().bytes() != a.address)
+                    endChain();
+                chain.push_back(a);
+            }
+            endChain();
+        }
+        std::sort(spans.begin(), spans.end(),
+                  [](const Range& a, const Range& b) { return a.start < b.start; });
+        for (const Range& r : spans) {
+            if (!ranges_.empty() && r.start <= ranges_.back().end)
+                ranges_.back().end = std::max(ranges_.back().end, r.end);
+            else
+                ranges_.push_back(r);
+        }
+    }
+
+    // Whether the bytes [start, start + length) all lie in axes.
+    bool cover(std::int64_t start, std::int64_t length) const
+    {
+        auto it = std::upper_bound(ranges_.begin(), ranges_.end(), start,
+                                   [](std::int64_t v, const Range& r) { return v < r.start; });
+        if (it == ranges_.begin())
+            return false;
+        --it;
+        return it->end >= start + length;
+    }
+
+  private:
+    struct Range
+    {
+        std::int64_t start = 0;
+        std::int64_t end = 0;
+    };
+    std::vector<Range> ranges_;
+};
+
+// The rows of the n x n table at `address` that lie in axes: how many, the first and the last.
+struct AxisRows
+{
+    int count = 0;
+    int first = -1;
+    int last = -1;
+};
+
+AxisRows axisRowsOf(const AxisBytes& axes, std::int64_t address, int n)
+{
+    AxisRows rows;
+    for (int r = 0; r < n; ++r) {
+        if (!axes.cover(address + static_cast<std::int64_t>(r) * n, n))
+            continue;
+        ++rows.count;
+        rows.first = rows.first < 0 ? r : rows.first;
+        rows.last = r;
+    }
+    return rows;
+}
+
+// A window clear of the axes that scores this share of one holding them shows what the latter is.
+constexpr double kClearOfAxesShare = 0.5;
+
+// A table holding rows the axis finder takes for axes is no map but axes and the start of the map
+// they lead into (or the end of the map before them): a window that starts on the axes and runs
+// into the map can look nearly as smooth as the map. A 16x16 map whose own rows happen to rise like
+// axes stays a map: a table that clearly looks like one is dropped only when half its rows or more
+// lie in axes, or when the table beside those rows, overlapping it and clear of them (for axes
+// before a map, the map), scores at least half as much, which a map seen a few rows aside into its
+// neighbours does not. Rows of eight bytes are too short for that judgement: an 8x8 table with a
+// row in axes is dropped.
+bool axesNotMap(std::span<const std::uint8_t> x, const AxisBytes& axes, std::int64_t address, int n,
+                double score, bool& holdsAxisRows)
+{
+    const AxisRows rows = axisRowsOf(axes, address, n);
+    holdsAxisRows = rows.count > 0;
+    if (rows.count == 0)
+        return false;
+    if (n != 16 || 2 * rows.count >= n || score < kClearlyMapLike)
+        return true;
+    // The tables that overlap this one but not its axis rows: after them, and before them.
+    double clear = 0;
+    if (rows.last + 1 < n)
+        clear = judge(x, address + static_cast<std::int64_t>(rows.last + 1) * n, n).judgement.score;
+    if (rows.first > 0)
+        clear = std::max(
+            clear, judge(x, address - static_cast<std::int64_t>(n - rows.first) * n, n).judgement.score);
+    return clear >= kClearOfAxesShare * score;
+}
+
+// What a table shows besides its score, for choosing among tables that are one map seen a few rows
+// aside.
+struct Evidence
+{
+    int alignment = 0; // 2 on a 256-byte boundary, 1 on a 16-byte one
+    bool axisRows = false;
+    bool whole = false; // no break in its lines
+};
+
+int alignmentOf(std::int64_t address)
+{
+    return address % 256 == 0 ? 2 : address % 16 == 0 ? 1 : 0;
+}
+
+// Tables that overlap by more than half and lie whole rows apart are one map seen a few rows aside
+// (or axes and the map): the evidence picks the map among those that score within this share of the
+// best of them.
+constexpr double kRivalShare = 0.75;
+
+// Whether `a` is the map rather than `b`: maps lie on boundaries, hold no axis rows and have no
+// break in their lines; among equals the higher score wins.
+bool favoured(const MapCandidate& a, const Evidence& ea, const MapCandidate& b, const Evidence& eb)
+{
+    if (ea.alignment != eb.alignment)
+        return ea.alignment > eb.alignment;
+    if (ea.axisRows != eb.axisRows)
+        return !ea.axisRows;
+    if (ea.whole != eb.whole)
+        return ea.whole;
+    return better(a, b);
+}
+
 } // namespace
 
 WindowJudgement judgeWindow(std::span<const std::uint8_t> image, std::int64_t address, int size)
@@ -435,30 +589,61 @@ std::vector<MapCandidate> findMaps(std::span<const std::uint8_t> image, int coun
     quickScan(image, 16, pool16);
     quickScan(image, 8, pool8);
 
-    std::vector<MapCandidate> judged;
-    std::vector<View> views;
+    const std::vector<AxisRun> allAxes = findAxes(image);
+    const AxisBytes axisBytes(allAxes);
+    struct Entry
+    {
+        MapCandidate candidate;
+        Evidence evidence;
+    };
+    std::vector<Entry> judged;
     const auto judgeAll = [&](const BestPool& pool, int n) {
         for (const Ranked& item : pool.items()) {
             const Judged j = judge(image, item.address, n);
-            if (j.judgement.score > 0)
-                judged.push_back(
-                    {item.address, n, j.judgement.score, j.judgement.kind, j.judgement.flaggedCells, {}, {}});
+            if (j.judgement.score <= 0)
+                continue;
+            bool holdsAxisRows = false;
+            if (axesNotMap(image, axisBytes, item.address, n, j.judgement.score, holdsAxisRows))
+                continue;
+            judged.push_back(
+                {{item.address, n, j.judgement.score, j.judgement.kind, j.judgement.flaggedCells, {}, {}},
+                 {alignmentOf(item.address), holdsAxisRows, j.whole}});
         }
     };
     judgeAll(pool16, 16);
     judgeAll(pool8, 8);
-    std::sort(judged.begin(), judged.end(), better);
+    std::sort(judged.begin(), judged.end(),
+              [](const Entry& a, const Entry& b) { return better(a.candidate, b.candidate); });
 
     std::vector<MapCandidate> best;
-    for (const auto& candidate : judged) {
+    const auto clashes = [&](const MapCandidate& c) {
+        return std::any_of(best.begin(), best.end(), [&](const MapCandidate& taken) {
+            return overlaps(taken.address, endOf(taken), c.address, endOf(c));
+        });
+    };
+    for (const Entry& entry : judged) {
         if (static_cast<int>(best.size()) >= count)
             break;
-        const bool clash = std::any_of(best.begin(), best.end(), [&](const MapCandidate& taken) {
-            return overlaps(taken.address, endOf(taken), candidate.address, endOf(candidate));
-        });
-        if (!clash)
-            best.push_back(candidate);
+        const MapCandidate& candidate = entry.candidate;
+        if (clashes(candidate))
+            continue;
+        // The same map seen whole rows aside, or axes and the map, compete as one: the evidence
+        // picks among those that score nearly as well.
+        const std::int64_t n = candidate.size;
+        const Entry* pick = &entry;
+        for (const Entry& rival : judged) {
+            const MapCandidate& r = rival.candidate;
+            const std::int64_t shift = r.address - candidate.address;
+            if (r.size != candidate.size || shift == 0 || shift % n != 0 || std::abs(shift) >= n * n / 2 ||
+                r.score < kRivalShare * candidate.score || clashes(r))
+                continue;
+            if (favoured(r, rival.evidence, pick->candidate, pick->evidence))
+                pick = &rival;
+        }
+        best.push_back(pick->candidate);
     }
+    // A table chosen over a rival keeps its own score: the list stays best first.
+    std::sort(best.begin(), best.end(), better);
 
     // Rising runs inside what clearly looks like a 16x16 map are rows of it, not axes; nor is a map
     // ever its own axis.
@@ -466,7 +651,7 @@ std::vector<MapCandidate> findMaps(std::span<const std::uint8_t> image, int coun
         return overlaps(c.address, endOf(c), axis.address, axis.address + axis.bytes());
     };
     std::vector<AxisRun> axes;
-    for (const AxisRun& axis : findAxes(image)) {
+    for (const AxisRun& axis : allAxes) {
         const bool inMap = std::any_of(best.begin(), best.end(), [&](const MapCandidate& c) {
             return c.size == 16 && c.score >= kClearlyMapLike && inside(c, axis);
         });

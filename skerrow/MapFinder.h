@@ -60,7 +60,14 @@ double scoreWindow(std::span<const std::uint8_t> image, std::int64_t address, in
 // `count` of the best, best first, with no two overlapping (a table that overlaps a better one is
 // passed over). Only tables with a score above 0 are listed; ties go to the lower address, then to
 // 16x16. A quick measure of smoothness over sliding sums picks the few thousand tables worth
-// judging in full, so time grows linearly with the image size and memory stays bounded. Each
+// judging in full, so time grows linearly with the image size and memory stays bounded.
+// Units keep their axes right before their maps, so a table that starts on the axes and runs into
+// the map can look nearly as smooth as the map: a table with rows the axis finder takes for axes is
+// not listed (a 16x16 map whose own rows rise like axes is kept, see MapFinder.cpp). Tables of one
+// size that lie whole rows apart and overlap by more than half are one map seen a few rows aside:
+// of those that score at least three quarters of the best of them, the one the evidence favours is
+// listed, with its own score (on a 256-byte boundary before a 16-byte one before neither, then
+// without axis rows, then without a break in its lines, then the higher score). Each
 // 16x16 candidate gets the axes that fit it best (findAxes, bestAxesFor) among the rising runs of
 // the image that lie neither in it nor in another listed 16x16 table scoring 50 or more (such runs
 // are rows of a map).

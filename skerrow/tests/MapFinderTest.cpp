@@ -64,11 +64,12 @@ TEST(SkerrowMapFinder, EveryPlantedMapOfTheSmallCorpusImagesLeadsWithItsKindAndA
 }
 
 // Two maps back to back at very different levels: every window that holds the end of one and the
-// start of the other scores below both, however smooth its two parts are.
+// start of the other scores below both, however smooth its two parts are. (The packed images have a
+// map with hand-tuned idle rows that scores below windows a few rows into it on purpose.)
 TEST(SkerrowMapFinder, WindowsStraddlingMapsBackToBackScoreBelowBothMaps)
 {
     int pairsSeen = 0;
-    for (int index = 0; index < synthetic::kCorpusImageCount; index += 3) {
+    for (int index = 0; index < synthetic::kLooseImageCount; index += 3) {
         const synthetic::CorpusImage corpus = synthetic::corpusImage(index);
         const auto truth = synthetic::parseCorpusTruth(corpus.truth);
         for (const auto& first : truth.maps) {
@@ -277,6 +278,62 @@ TEST(SkerrowMapFinder, WindowAtTheLargestAddressDoesNotFit)
     const auto image = synthetic::randomBytes(0x2000, 1);
     EXPECT_EQ(scoreWindow(image, std::numeric_limits<std::int64_t>::max(), 16), 0.0);
     EXPECT_EQ(scoreWindow(image, std::numeric_limits<std::int64_t>::max() - 63, 8), 0.0);
+}
+
+// The images packed as real units pack them: axes right before their maps (a window that starts on
+// them and runs into the map competes with the map) and maps followed by rows that carry them on
+// (a window shifted into the map by whole rows outranks it). Every planted map is listed at its
+// own address among the first k, and no listed table holds a row of the planted axes.
+TEST(SkerrowMapFinder, PackedImagesListEveryMapAtItsAddressAndNoTableOverTheAxes)
+{
+    int axesCompete = 0;
+    int shiftsOutrank = 0;
+    for (int index = synthetic::kLooseImageCount; index < synthetic::kCorpusImageCount; ++index) {
+        const synthetic::CorpusImage corpus = synthetic::corpusImage(index);
+        const synthetic::CorpusTruth truth = synthetic::parseCorpusTruth(corpus.truth);
+        ASSERT_TRUE(truth.ok) << index;
+        for (const auto& map : truth.maps) {
+            const double own = scoreWindow(corpus.bytes, map.address, 16);
+            const bool axesBefore = std::any_of(truth.axes.begin(), truth.axes.end(), [&](const auto& a) {
+                return a.bits == 8 && a.address + 16 == map.address;
+            });
+            if (axesBefore && std::max(scoreWindow(corpus.bytes, map.address - 16, 16),
+                                       scoreWindow(corpus.bytes, map.address - 32, 16)) > 0.75 * own)
+                ++axesCompete;
+            if (scoreWindow(corpus.bytes, map.address + 32, 16) > own)
+                ++shiftsOutrank;
+        }
+
+        const auto found = findMaps(corpus.bytes);
+        const auto k = static_cast<int>(truth.maps.size());
+        for (const auto& map : truth.maps)
+            EXPECT_LT(rankOf(found, map.address), k) << "image " << index << " map " << map.address;
+        for (const MapCandidate& c : found)
+            for (const auto& axis : truth.axes)
+                for (int r = 0; r < c.size; ++r) {
+                    const std::int64_t row = c.address + static_cast<std::int64_t>(r) * c.size;
+                    EXPECT_FALSE(row >= axis.address && row + c.size <= axis.address + 2 * axis.bits)
+                        << "image " << index << " table " << c.address << " row " << r;
+                }
+    }
+    // The patterns are there to be judged.
+    EXPECT_GE(axesCompete, 3);
+    EXPECT_GE(shiftsOutrank, 3);
+}
+
+// A map whose own rows rise like axes (two of its last rows here) is no axes-and-map window: the
+// tables beside those rows are straddles, so it stays listed at its address.
+TEST(SkerrowMapFinder, AMapWhoseRowsRiseLikeAxesStaysAMap)
+{
+    const synthetic::CorpusImage corpus = synthetic::corpusImage(26);
+    const std::int64_t map = 0x7900;
+    const auto axes = findAxes(corpus.bytes);
+    const auto inMap = std::count_if(axes.begin(), axes.end(), [&](const AxisRun& a) {
+        return a.address >= map && a.address + a.bytes() <= map + 256;
+    });
+    ASSERT_GE(inMap, 1);
+    const auto found = findMaps(corpus.bytes);
+    EXPECT_LT(rankOf(found, map), 3);
 }
 
 } // namespace
