@@ -36,6 +36,14 @@ bool VirtualBoard::start(int timeoutMs)
         return false;
     }
     portPath_ = line->mid(5).trimmed();
+    if (arguments_.contains(QStringLiteral("--ecu"))) {
+        const std::optional<QString> ecu = readLine(timeoutMs);
+        if (!ecu || !ecu->startsWith(QStringLiteral("ECU "))) {
+            error_ = QStringLiteral("no ECU line from virtual-board (got '%1')").arg(ecu.value_or(QString()));
+            return false;
+        }
+        ecuPortPath_ = ecu->mid(4).trimmed();
+    }
     return true;
 }
 

@@ -35,6 +35,8 @@ class VirtualBoard
     bool isRunning() const;
     // The pseudo-terminal path the boards answer on.
     QString portPath() const { return portPath_; }
+    // With --ecu: the simulated ECU's diagnostic line (its "ECU <path>" line); empty otherwise.
+    QString ecuPortPath() const { return ecuPortPath_; }
 
     // Sends one command line and returns the first answer line (without its line end); nothing when
     // no line came within the bound.
@@ -63,6 +65,7 @@ class VirtualBoard
     QProcess process_;
     QByteArray pending_;
     QString portPath_;
+    QString ecuPortPath_;
     QString error_;
     QString stderr_;
 };
