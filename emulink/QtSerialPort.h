@@ -17,6 +17,17 @@
 // lower it by hand. A pseudo-terminal takes no such request and is not reported.
 #pragma once
 
+#include <QtGlobal>
+
+#ifdef Q_OS_WIN
+// Windows builds have no Qt Serial Port: code written against QtSerialPort (tests and timings over
+// virtual boards) gets the Win32 port there.
+#include "WinSerialPort.h"
+namespace emulink {
+using QtSerialPort = WinSerialPort;
+} // namespace emulink
+#else
+
 #include "LatencyControl.h"
 #include "SerialPort.h"
 
@@ -67,3 +78,5 @@ class QtSerialPort : public SerialPort
 };
 
 } // namespace emulink
+
+#endif // Q_OS_WIN

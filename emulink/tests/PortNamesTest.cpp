@@ -3,7 +3,9 @@
 #include "common/clsIniFile.h"
 
 #include <QDir>
+#ifndef Q_OS_WIN
 #include <QSerialPortInfo>
+#endif
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>

@@ -15,7 +15,7 @@
 int main(int argc, char** argv)
 {
     if (std::getenv("QT_QPA_PLATFORM") == nullptr)
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     // Shift+Up presses that bring the 3D view closer before the pictures are taken.
