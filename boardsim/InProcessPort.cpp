@@ -40,7 +40,7 @@ void InProcessPort::refuseName(const QString& name, OpenFailure failure, const Q
     refused_.insert(name, Refusal{failure, text.isEmpty() ? systemText(failure) : text});
 }
 
-bool InProcessPort::open(const QString& name)
+bool InProcessPort::open(const QString& name, std::int32_t /*baud*/)
 {
     close();
     name_ = name;

@@ -25,7 +25,7 @@ class InProcessPort : public emulink::SerialPort
     InProcessPort(BoardBus& bus, emulink::Clock& clock, QObject* parent = nullptr);
     ~InProcessPort() override;
 
-    bool open(const QString& name) override;
+    bool open(const QString& name, std::int32_t baud = kBoardBaud) override;
     void close() override;
     bool isOpen() const override { return open_; }
     QString name() const override { return name_; }

@@ -51,7 +51,7 @@ QtSerialPort::~QtSerialPort()
         serial_.close();
 }
 
-bool QtSerialPort::open(const QString& name)
+bool QtSerialPort::open(const QString& name, std::int32_t baud)
 {
     close();
     name_ = name;
@@ -63,7 +63,7 @@ bool QtSerialPort::open(const QString& name)
         return false;
     }
     serial_.setPortName(name);
-    serial_.setBaudRate(QSerialPort::Baud115200);
+    serial_.setBaudRate(baud);
     serial_.setDataBits(QSerialPort::Data8);
     serial_.setParity(QSerialPort::NoParity);
     serial_.setStopBits(QSerialPort::OneStop);

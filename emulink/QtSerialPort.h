@@ -49,7 +49,7 @@ class QtSerialPort : public SerialPort
     explicit QtSerialPort(std::unique_ptr<LatencyControl> latency, QObject* parent = nullptr);
     ~QtSerialPort() override;
 
-    bool open(const QString& name) override;
+    bool open(const QString& name, std::int32_t baud = kBoardBaud) override;
     void close() override;
     bool isOpen() const override;
     QString name() const override { return name_; }

@@ -50,10 +50,14 @@ class SerialPort : public QObject
     explicit SerialPort(QObject* parent = nullptr);
     ~SerialPort() override;
 
-    // Opens the named port at 115200 baud, 8 data bits, no parity, 1 stop bit, no flow control, bytes
-    // passed unchanged. Returns isOpen() afterwards. Opening an open port closes it first. A failure
-    // leaves the port closed with openFailure() and errorText() set; an empty name fails as NoSuchPort.
-    virtual bool open(const QString& name) = 0;
+    // The emulator boards' line speed; the ECU's diagnostic line runs slower.
+    static constexpr std::int32_t kBoardBaud = 115200;
+
+    // Opens the named port at `baud` (the boards' 115200 unless told), 8 data bits, no parity, 1 stop
+    // bit, no flow control, bytes passed unchanged. Returns isOpen() afterwards. Opening an open port
+    // closes it first. A failure leaves the port closed with openFailure() and errorText() set; an
+    // empty name fails as NoSuchPort.
+    virtual bool open(const QString& name, std::int32_t baud = kBoardBaud) = 0;
     // Closes the port; safe when closed. Bytes waiting are lost.
     virtual void close() = 0;
     virtual bool isOpen() const = 0;

@@ -2,6 +2,7 @@
 // --program-folder DIR), talking to the emulator boards through the serial port named on its setup page.
 #include "vantrell/shell/MainWindow.h"
 #include "vantrell/shell/QtDialogs.h"
+#include "vantrell/xdf/ImportXdfCommand.h"
 
 #include "common/ProgramFolder.h"
 #include "emulink/SystemSerialPort.h"
@@ -11,6 +12,8 @@
 
 int main(int argc, char* argv[])
 {
+    if (vantrell::xdf::isImportXdfCommand(argc, argv))
+        return vantrell::xdf::importXdfMain(argc, argv); // a script's import: no window
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("tessavel"));
     QApplication::setApplicationName(QStringLiteral("vantrell"));
@@ -21,7 +24,7 @@ int main(int argc, char* argv[])
     vantrell::QtDialogs dialogs;
     vantrell::MainWindow window(folder.path, dialogs, port, clock);
     if (!folder.problem.isEmpty())
-        window.statusWindow()->appendStatusLine("Program folder " + folder.path.toStdString() +
+        window.parts().status->appendStatusLine("Program folder " + folder.path.toStdString() +
                                                 " is not usable: " + folder.problem.toStdString());
     dialogs.setParent(&window);
     window.show();

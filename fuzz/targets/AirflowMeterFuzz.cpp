@@ -7,9 +7,9 @@
 
 #include "common/StatusSink.h"
 #include "vantrell/engine/EngineDefinition.h"
-#include "vantrell/shell/EditorSeams.h"
-#include "vantrell/shell/EditorState.h"
-#include "vantrell/tools/AirflowMeterSwap.h"
+#include "vantrell/editor/Dialogs.h"
+#include "vantrell/editor/EditorState.h"
+#include "vantrell/tools/core/AirflowMeterSwap.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

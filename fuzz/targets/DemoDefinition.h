@@ -4,7 +4,7 @@
 
 #include "fuzz/targets/FuzzFiles.h"
 
-#include "vantrell/shell/EditorState.h"
+#include "vantrell/editor/EditorState.h"
 
 #include <cstdint>
 #include <string>

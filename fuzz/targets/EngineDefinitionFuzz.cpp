@@ -7,7 +7,7 @@
 #include "common/StatusSink.h"
 #include "vantrell/engine/EngineDefinition.h"
 #include "vantrell/rom/MapAccess.h"
-#include "vantrell/shell/EditorState.h"
+#include "vantrell/editor/EditorState.h"
 
 #include <cstddef>
 #include <cstdint>

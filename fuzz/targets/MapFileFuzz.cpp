@@ -5,9 +5,9 @@
 #include "fuzz/targets/FuzzFiles.h"
 
 #include "common/StatusSink.h"
-#include "vantrell/shell/EditorSeams.h"
-#include "vantrell/shell/EditorState.h"
-#include "vantrell/tools/MapOperations.h"
+#include "vantrell/editor/Dialogs.h"
+#include "vantrell/editor/EditorState.h"
+#include "vantrell/tools/core/MapOperations.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -4,7 +4,7 @@
 #include "fuzz/targets/FuzzFiles.h"
 
 #include "vantrell/document/RomDocument.h"
-#include "vantrell/rom/RomFile.h"
+#include "vantrell/document/RomFile.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -1,9 +1,9 @@
 #include "vantrell/compare/ReferenceCompare.h"
 
 #include "common/Numbers.h"
-#include "vantrell/tools/AirflowMeterSwap.h"
-#include "vantrell/tools/Limiters.h"
-#include "vantrell/tools/ToolSupport.h"
+#include "vantrell/tools/core/AirflowMeterSwap.h"
+#include "vantrell/tools/core/Limiters.h"
+#include "vantrell/tools/core/ToolSupport.h"
 
 #include <algorithm>
 #include <utility>

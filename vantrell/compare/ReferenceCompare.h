@@ -3,7 +3,7 @@
 // tables the engine definition names, and the edit step that puts the reference's bytes back.
 #pragma once
 
-#include "vantrell/shell/EditorState.h"
+#include "vantrell/editor/EditorState.h"
 
 #include <cstdint>
 #include <functional>

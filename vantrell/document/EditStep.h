@@ -4,7 +4,7 @@
 // a step is applied front to back and undone back to front.
 #pragma once
 
-#include "vantrell/rom/RomBuffer.h"
+#include "vantrell/document/RomBuffer.h"
 
 #include <cstdint>
 #include <map>

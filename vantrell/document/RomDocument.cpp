@@ -83,4 +83,11 @@ template <typename Call> void RomDocument::tell(Call call)
             call(*l);
 }
 
+std::string refusedStepLine(const EditStep& step)
+{
+    return "Not done: " + step.label +
+           " - it does not fit the ROM buffer as it is now (the buffer changed under it), nothing was "
+           "changed";
+}
+
 } // namespace vantrell

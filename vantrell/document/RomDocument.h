@@ -6,11 +6,12 @@
 #pragma once
 
 #include "vantrell/document/EditStep.h"
-#include "vantrell/rom/RomBuffer.h"
+#include "vantrell/document/RomBuffer.h"
 
 #include <cstdint>
 #include <span>
 #include <utility>
+#include <string>
 #include <vector>
 
 namespace vantrell {
@@ -59,7 +60,7 @@ class RomDocument
     // step that does not fit this buffer (a range outside it, before and after of other lengths, or
     // bytes before that the buffer does not hold: a step computed against other contents) is refused
     // as a whole: false, nothing changed, nobody told.
-    bool apply(const EditStep& step);
+    [[nodiscard]] bool apply(const EditStep& step);
 
     // Loads (not edit steps).
     void reset(std::size_t size);                    // a definition's ROM size, all zero
@@ -77,5 +78,8 @@ class RomDocument
     RomBuffer rom_;
     std::vector<DocumentListener*> listeners_;
 };
+
+// The status line for a step that apply() refused: what was not done, and why.
+std::string refusedStepLine(const EditStep& step);
 
 } // namespace vantrell

@@ -304,7 +304,8 @@ void MapGrid::editKey(const GridKey& key)
         if (saved_.left >= 1) {
             const int step = key.action == GridKeyAction::AxisDown ? -1 : 1;
             if (const std::optional<EditStep> axis = loadAxisStep(state_, saved_.left, step))
-                state_.rom.apply(*axis);
+                if (!state_.rom.apply(*axis))
+                    status_.appendStatusLine(refusedStepLine(*axis));
         }
         timer1_.start();
         return;
@@ -320,7 +321,8 @@ void MapGrid::editKey(const GridKey& key)
 
     setUpdatesEnabled(false);
     if (const std::optional<EditStep> cells = cellKeyStep(state_, saved_, edit, key.shift))
-        state_.rom.apply(*cells);
+        if (!state_.rom.apply(*cells))
+            status_.appendStatusLine(refusedStepLine(*cells));
     restoreSelection();
     setUpdatesEnabled(true);
     timer1_.start();

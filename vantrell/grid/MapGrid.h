@@ -9,7 +9,7 @@
 // grid selection and asks for a 3D redraw when it changed.
 #pragma once
 
-#include "vantrell/grid/GridEditing.h"
+#include "vantrell/grid/core/GridEditing.h"
 #include "vantrell/grid/MapGridModel.h"
 #include "vantrell/keyboard/EditKeyReader.h"
 

@@ -7,7 +7,7 @@
 // full refresh. A load of the document refreshes every cell.
 #pragma once
 
-#include "vantrell/grid/GridEditing.h"
+#include "vantrell/grid/core/GridEditing.h"
 
 #include <QAbstractTableModel>
 #include <QColor>

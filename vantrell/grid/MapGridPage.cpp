@@ -1,6 +1,7 @@
 #include "vantrell/grid/MapGridPage.h"
 
 #include <QButtonGroup>
+#include <QSignalBlocker>
 #include <QHBoxLayout>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -24,7 +25,12 @@ MapGridPage::MapGridPage(EditorState& state, common::StatusSink& status, EditKey
     }
     optionsRow->addStretch(1);
     group_->setExclusive(true);
-    connect(group_, &QButtonGroup::idClicked, this, &MapGridPage::optionClicked);
+    // The mode follows the button that became checked, however it became so: a click, the keyboard, or
+    // a screen reader's toggle (which emits no click).
+    connect(group_, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+        if (checked)
+            optionClicked(id);
+    });
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -38,6 +44,8 @@ MapGridPage::MapGridPage(EditorState& state, common::StatusSink& status, EditKey
 
 void MapGridPage::showOptions()
 {
+    // Showing the options is not choosing one.
+    const QSignalBlocker quiet(group_);
     for (int i = 0; i < 6; ++i)
         buttons_[static_cast<std::size_t>(i)]->setChecked(options_.selected == i + 1);
 }

@@ -3,7 +3,7 @@
 // chosen conversion across page switches (DisplayOptions).
 #pragma once
 
-#include "vantrell/grid/DisplayOptions.h"
+#include "vantrell/grid/core/DisplayOptions.h"
 #include "vantrell/grid/MapGrid.h"
 
 #include <QWidget>

@@ -2,7 +2,7 @@
 // buffer already holds, and it sends them to every found board while the link is online.
 #pragma once
 
-#include "vantrell/shell/EditorSeams.h"
+#include "vantrell/editor/WriteThrough.h"
 
 #include <QObject>
 #include <QTimer>

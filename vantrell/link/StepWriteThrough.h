@@ -5,7 +5,7 @@
 #pragma once
 
 #include "vantrell/document/RomDocument.h"
-#include "vantrell/shell/EditorSeams.h"
+#include "vantrell/editor/WriteThrough.h"
 
 #include <cstdint>
 

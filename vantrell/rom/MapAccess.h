@@ -3,7 +3,7 @@
 #pragma once
 
 #include "vantrell/engine/EngineDefinition.h"
-#include "vantrell/rom/RomBuffer.h"
+#include "vantrell/document/RomBuffer.h"
 
 #include <cstdint>
 #include <optional>

@@ -101,7 +101,8 @@ void CompareActions::revertSelection()
         status_.appendStatusLine("The reference image does not reach the selected cells - nothing reverted");
         return;
     }
-    state_.rom.apply(*step);
+    if (!state_.rom.apply(*step))
+        status_.appendStatusLine(refusedStepLine(*step));
 }
 
 void CompareActions::update()

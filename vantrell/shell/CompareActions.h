@@ -5,7 +5,7 @@
 
 #include "common/StatusSink.h"
 #include "vantrell/compare/ReferenceCompare.h"
-#include "vantrell/shell/EditorSeams.h"
+#include "vantrell/editor/Dialogs.h"
 
 #include <QObject>
 

@@ -1,7 +1,7 @@
 // The editor's file dialogs, message boxes and beep on the real desktop.
 #pragma once
 
-#include "vantrell/shell/EditorSeams.h"
+#include "vantrell/editor/Dialogs.h"
 
 #include <QString>
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "common/StatusSink.h"
-#include "vantrell/shell/StatusLog.h"
+#include "vantrell/editor/StatusLog.h"
 
 #include <QGroupBox>
 

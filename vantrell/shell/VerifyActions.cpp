@@ -2,7 +2,7 @@
 
 #include "vantrell/grid/MapGrid.h"
 #include "vantrell/link/EmulatorLink.h"
-#include "vantrell/link/EmulatorSetupPage.h"
+#include "vantrell/setup/EmulatorSetupPage.h"
 
 #include <QAction>
 #include <QMenu>

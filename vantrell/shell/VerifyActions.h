@@ -5,7 +5,7 @@
 #pragma once
 
 #include "common/StatusSink.h"
-#include "vantrell/shell/EditorSeams.h"
+#include "vantrell/editor/Dialogs.h"
 #include "vantrell/verify/BoardCheck.h"
 
 #include <QObject>

@@ -42,7 +42,7 @@ class BoardVerify : public ::testing::Test
                         folder.path(), "--port-number", "1"});
         ASSERT_TRUE(board->start()) << board->errorText().toStdString();
         window = std::make_unique<MainWindow>(folder.path(), dialogs, port, clock, testing::noPorts);
-        window->showPage(1);
+        window->parts().pages->showPage(1);
     }
     void TearDown() override
     {
@@ -55,9 +55,9 @@ class BoardVerify : public ::testing::Test
         child<QCheckBox>(*window, "check_contents_online")->setChecked(check);
         testing::setUpTwoBoards(*window);
         trigger(*window, "menu_emulator_toggle");
-        ASSERT_TRUE(window->link().isOnline()) << log();
+        ASSERT_TRUE(window->parts().link().isOnline()) << log();
     }
-    std::string log() const { return window->statusWindow()->log().text(); }
+    std::string log() const { return window->parts().statusWindow()->log().text(); }
     // Frames of `command` ('R' chunk read, 'X' verified block write, 'w' short write) since the last call.
     int frames(char command)
     {
@@ -75,12 +75,12 @@ class BoardVerify : public ::testing::Test
     }
     int marks(int row, int column) const
     {
-        return window->grid()->model()->index(row, column).data(MapGridModel::MarksRole).toInt();
+        return window->parts().grid()->model()->index(row, column).data(MapGridModel::MarksRole).toInt();
     }
     bool boardsHoldTheBuffer()
     {
         for (int id : {1, 2})
-            if (board->memory(id) != window->state().rom.bytes())
+            if (board->memory(id) != window->parts().state.rom.bytes())
                 return false;
         return true;
     }
@@ -106,17 +106,17 @@ TEST_F(BoardVerify, VerifyReportsEachBoardReadsABadChecksumAgainAndMarksTheCells
                                       "Emulator ID 2: 5 bytes differ from the ROM buffer\r\n"))
         << log();
     EXPECT_EQ(frames('R'), 2 * 128 + 1); // the block with the wrong checksum was read again
-    EXPECT_TRUE(window->link().isOnline());
+    EXPECT_TRUE(window->parts().link().isOnline());
     EXPECT_EQ(marks(1, 6), int(CellMark::DiffersOnBoard)); // 0x7005: main fuel map cell (0, 5)
     EXPECT_EQ(marks(1, 5), 0);
-    window->showPage(2); // the main ignition map at 0x7200: 0x7210-0x7212 are cells (1, 0..2)
+    window->parts().pages->showPage(2); // the main ignition map at 0x7200: 0x7210-0x7212 are cells (1, 0..2)
     EXPECT_EQ(marks(2, 3), int(CellMark::DiffersOnBoard));
     EXPECT_EQ(marks(2, 4), 0);
 
     // A write-through that the boards take makes the cell equal again: its mark goes.
-    window->showPage(1);
-    window->grid()->selectCells({1, 6, 1, 6});
-    QTest::keyClick(window->grid(), Qt::Key_Equal);
+    window->parts().pages->showPage(1);
+    window->parts().grid()->selectCells({1, 6, 1, 6});
+    QTest::keyClick(window->parts().grid(), Qt::Key_Equal);
     EXPECT_EQ(marks(1, 6), 0);
 }
 
@@ -127,7 +127,7 @@ TEST_F(BoardVerify, ABoardThatStopsAnsweringMidVerifyEndsOffline)
     trigger(*window, "menu_emulator_verify");
     EXPECT_NE(log().find("Emulator not responding\r\nEmulator Disabled\r\n"), std::string::npos) << log();
     EXPECT_TRUE(testsupport::endsWith(log(), "Verify incomplete - emulator disabled\r\n")) << log();
-    EXPECT_FALSE(window->link().isOnline());
+    EXPECT_FALSE(window->parts().link().isOnline());
     trigger(*window, "menu_emulator_verify"); // offline: one line, nothing sent
     EXPECT_TRUE(testsupport::endsWith(log(), "Emulator disabled - Verify needs the emulator online\r\n"));
 }
@@ -155,11 +155,11 @@ TEST_F(BoardVerify, TheSyncCheckSendsExactlyTheDifferingBlocksWhenAsked)
 TEST_F(BoardVerify, EditsKeepBlocksKnownAndALoadForgetsThem)
 {
     goOnline(true); // the check: board 2 differs; No leaves it as it is
-    EXPECT_EQ(window->boardKnowledge().state(2, 0x70), BlockState::Differs);
+    EXPECT_EQ(window->parts().knowledge.state(2, 0x70), BlockState::Differs);
     EXPECT_EQ(marks(1, 6), int(CellMark::DiffersOnBoard));
-    window->grid()->selectCells({3, 3, 4, 4});
-    QTest::keyClick(window->grid(), Qt::Key_Equal);
-    EXPECT_EQ(window->boardKnowledge().state(1, 0x70), BlockState::Equal);
+    window->parts().grid()->selectCells({3, 3, 4, 4});
+    QTest::keyClick(window->parts().grid(), Qt::Key_Equal);
+    EXPECT_EQ(window->parts().knowledge.state(1, 0x70), BlockState::Equal);
     board->frames();
     trigger(*window, "menu_emulator_upload_changes");
     const auto sent = board->frames().value_or(std::vector<std::vector<std::uint8_t>>{});
@@ -174,7 +174,7 @@ TEST_F(BoardVerify, EditsKeepBlocksKnownAndALoadForgetsThem)
 
     dialogs.openAnswers.push_back(folder.file("data/demo.bin"));
     trigger(*window, "menu_file_load");
-    EXPECT_EQ(window->boardKnowledge().state(1, 0x70), BlockState::Unknown);
+    EXPECT_EQ(window->parts().knowledge.state(1, 0x70), BlockState::Unknown);
     trigger(*window, "menu_emulator_upload_changes");
     // Everything unknown is read first; the edited block, which the loaded image does not hold, then
     // goes to both boards and is read back.
@@ -190,12 +190,12 @@ TEST_F(BoardVerify, AfterRandomEditsFaultsAndUploadsOfChangesTheBoardsHoldTheBuf
     const char* faults[] = {"noreply", "wrongchecksum", "wrongsum", "extra", "late"};
     goOnline(false);
     for (int step = 0; step < 40; ++step) {
-        if (!window->link().isOnline())
+        if (!window->parts().link().isOnline())
             goOnline(false);
         const int what = pick(0, 9);
         if (what < 4) {
-            window->grid()->selectCells({pick(1, 16), pick(1, 16), 16, 16});
-            QTest::keyClick(window->grid(), pick(0, 1) ? Qt::Key_Equal : Qt::Key_Minus);
+            window->parts().grid()->selectCells({pick(1, 16), pick(1, 16), 16, 16});
+            QTest::keyClick(window->parts().grid(), pick(0, 1) ? Qt::Key_Equal : Qt::Key_Minus);
         } else if (what < 6) {
             ASSERT_TRUE(board->fault(faults[pick(0, 4)], pick(1, 3)));
         } else if (what < 7) {
@@ -204,7 +204,7 @@ TEST_F(BoardVerify, AfterRandomEditsFaultsAndUploadsOfChangesTheBoardsHoldTheBuf
             trigger(*window, "menu_emulator_upload_changes");
         }
         if (what >= 7) {
-            if (window->link().isOnline()) {
+            if (window->parts().link().isOnline()) {
                 ASSERT_TRUE(board->fault("noreply", 0) && board->fault("wrongchecksum", 0) &&
                             board->fault("wrongsum", 0) && board->fault("extra", 0) &&
                             board->fault("late", 0));

@@ -92,18 +92,18 @@ int run(int boards, int count)
     vantrell::MainWindow window(folder.path(), dialogs, port, clock);
     window.show();
     // Online as a scan and the setup page would leave it.
-    window.link().setFoundEmulators({1, 2}, boards);
-    vantrell::EmulatorSettings& settings = window.setupPage()->settings();
+    window.parts().link().setFoundEmulators({1, 2}, boards);
+    vantrell::EmulatorSettings& settings = window.parts().setupPage()->settings();
     settings.emulator_count = static_cast<std::int16_t>(boards);
     settings.emulator_rom = 1;
     settings.emulator_bits = 8;
-    window.toggleEmulator();
-    if (!window.link().isOnline()) {
-        std::fprintf(stderr, "not online:\n%s\n", window.statusWindow()->log().text().c_str());
+    window.parts().linkActions->toggleOnline();
+    if (!window.parts().link().isOnline()) {
+        std::fprintf(stderr, "not online:\n%s\n", window.parts().statusWindow()->log().text().c_str());
         return 1;
     }
-    window.showPage(1);
-    window.grid()->selectCells({6, 6, 6, 6});
+    window.parts().pages->showPage(1);
+    window.parts().grid()->selectCells({6, 6, 6, 6});
     QApplication::processEvents();
 
     std::vector<double> toFrame, toWritten, beyondReply, afterReply;
@@ -112,12 +112,12 @@ int run(int boards, int count)
         // + and - in turn, so the cell stays where it is.
         const Qt::Key key = i % 2 == 0 ? Qt::Key_Equal : Qt::Key_Minus;
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, i % 2 == 0 ? "=" : "-");
-        QApplication::sendEvent(window.grid(), &press);
+        QApplication::sendEvent(window.parts().grid(), &press);
         QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, i % 2 == 0 ? "=" : "-");
         const int before = port.shortWrites;
         port.forget();
         const Clock::time_point released = Clock::now();
-        QApplication::sendEvent(window.grid(), &release);
+        QApplication::sendEvent(window.parts().grid(), &release);
         const Clock::time_point handled = Clock::now();
         if (port.shortWrites != before + boards) {
             std::fprintf(stderr, "key %d: %d short writes instead of %d\n", i, port.shortWrites - before,
@@ -153,7 +153,7 @@ int run(int boards, int count)
     std::printf("  last acknowledgement -> key handled (selection, 3D view, timer):\n"
                 "    median %.0f us, mean %.0f us, 99%% %.0f us, worst %.0f us\n",
                 a.median, a.mean, a.p99, a.worst);
-    window.link().goOffline();
+    window.parts().link().goOffline();
     board.quit();
     return 0;
 }

@@ -3,7 +3,7 @@
 #include "EditorTestSupport.h"
 #include "vantrell/document/tests/DocumentTestSupport.h"
 
-#include "vantrell/grid/CellEdit.h"
+#include "vantrell/grid/core/CellEdit.h"
 #include "testsupport/WidgetLookup.h"
 
 #include <QAction>
@@ -75,15 +75,15 @@ void goOnline(EditorRig& rig)
     MainWindow& w = *rig.window;
     scanAndChooseOptions(rig);
     trigger(w, "menu_emulator_toggle");
-    ASSERT_TRUE(w.link().isOnline()) << rig.log();
+    ASSERT_TRUE(w.parts().link().isOnline()) << rig.log();
 }
 
 // Selects grid rows top..bottom and columns left..right on the main fuel page.
 void select(MainWindow& w, int top, int left, int bottom, int right)
 {
-    w.grid()->setCurrentCell(top, left);
-    w.grid()->selectRange(CellBlock{top, left, bottom, right});
-    ASSERT_EQ(w.grid()->savedSelection(), (CellBlock{top, left, bottom, right}));
+    w.parts().grid()->setCurrentCell(top, left);
+    w.parts().grid()->selectRange(CellBlock{top, left, bottom, right});
+    ASSERT_EQ(w.parts().grid()->savedSelection(), (CellBlock{top, left, bottom, right}));
 }
 
 class EditingWindow : public ::testing::Test
@@ -92,15 +92,15 @@ class EditingWindow : public ::testing::Test
     void SetUp() override
     {
         rig.start();
-        w().showPage(1);
+        w().parts().pages->showPage(1);
     }
     MainWindow& w() { return *rig.window; }
-    RomDocument& rom() { return w().state().rom; }
+    RomDocument& rom() { return w().parts().state.rom; }
     // Puts b into the cell at grid (row, column) of the main fuel map and selects that cell alone.
     void cell(std::uint32_t map, int row, int column, std::uint8_t b)
     {
         poke(rom(), map + 16 * (row - 1) + (column - 1), b);
-        w().grid()->refresh();
+        w().parts().grid()->refresh();
         select(w(), row, column, row, column);
     }
     std::uint8_t at(std::uint32_t map, int row, int column)
@@ -113,7 +113,7 @@ class EditingWindow : public ::testing::Test
 
 TEST_F(EditingWindow, KeysAsARealKeyboardSendsThem)
 {
-    MapGrid* grid = w().grid();
+    MapGrid* grid = w().parts().grid();
     struct Case
     {
         std::uint8_t before;
@@ -145,7 +145,7 @@ TEST_F(EditingWindow, KeysAsARealKeyboardSendsThem)
     }
     EXPECT_EQ(grid->cellText(4, 6), "32");
 
-    w().showPage(2);
+    w().parts().pages->showPage(2);
     select(w(), 2, 2, 2, 2);
     cell(kIgnHigh, 2, 2, 0x00);
     QTest::keyClick(grid, Qt::Key_Minus);
@@ -159,7 +159,7 @@ TEST_F(EditingWindow, KeysAsARealKeyboardSendsThem)
 
 TEST_F(EditingWindow, KeysOfAGermanKeyboardAreReadByWhatIsPrintedOnThem)
 {
-    w().editKeys().useKeyboardMap(KeyboardMap::fromNames("de"));
+    w().parts().editKeys.useKeyboardMap(KeyboardMap::fromNames("de"));
     struct Case
     {
         Qt::Key key;
@@ -179,34 +179,34 @@ TEST_F(EditingWindow, KeysOfAGermanKeyboardAreReadByWhatIsPrintedOnThem)
         cell(kFuelHigh, 3, 3, 0x20);
         for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
             QKeyEvent event(type, c.key, c.mods, c.keycode, 0, 0, QString::fromLatin1(c.text));
-            QApplication::sendEvent(w().grid(), &event);
+            QApplication::sendEvent(w().parts().grid(), &event);
         }
         EXPECT_EQ(at(kFuelHigh, 3, 3), c.after) << c.text << " keycode " << c.keycode;
     }
     // Shift let go a moment before the key: the key means what it meant when it went down.
     cell(kFuelHigh, 3, 3, 0x20);
     QKeyEvent press(QEvent::KeyPress, Qt::Key_Asterisk, Qt::ShiftModifier, 35, 0, 1, QStringLiteral("*"));
-    QApplication::sendEvent(w().grid(), &press);
+    QApplication::sendEvent(w().parts().grid(), &press);
     QKeyEvent shiftUp(QEvent::KeyRelease, Qt::Key_Shift, Qt::NoModifier, 50, 0, 1, QString());
-    QApplication::sendEvent(w().grid(), &shiftUp);
+    QApplication::sendEvent(w().parts().grid(), &shiftUp);
     QKeyEvent release(QEvent::KeyRelease, Qt::Key_Plus, Qt::NoModifier, 35, 0, 0, QStringLiteral("+"));
-    QApplication::sendEvent(w().grid(), &release);
+    QApplication::sendEvent(w().parts().grid(), &release);
     EXPECT_EQ(at(kFuelHigh, 3, 3), 0x30);
 }
 
 TEST_F(EditingWindow, HeldKeyEditsOnceOnItsRealRelease)
 {
     cell(kFuelHigh, 2, 2, 0x10);
-    QTest::keyEvent(QTest::Press, w().grid(), Qt::Key_Equal);
+    QTest::keyEvent(QTest::Press, w().parts().grid(), Qt::Key_Equal);
     QKeyEvent repeatRelease(QEvent::KeyRelease, Qt::Key_Equal, Qt::NoModifier, "=", true);
-    QApplication::sendEvent(w().grid(), &repeatRelease);
-    QTest::keyEvent(QTest::Release, w().grid(), Qt::Key_Equal);
+    QApplication::sendEvent(w().parts().grid(), &repeatRelease);
+    QTest::keyEvent(QTest::Release, w().parts().grid(), Qt::Key_Equal);
     EXPECT_EQ(at(kFuelHigh, 2, 2), 0x11);
 }
 
 TEST_F(EditingWindow, LoadAxisKeysStepTheLeftColumnAndWaitForASelection)
 {
-    MapGrid* grid = w().grid();
+    MapGrid* grid = w().parts().grid();
     // Nothing has been selected since start-up: the saved left column is 0 and [ ] do nothing.
     ASSERT_EQ(grid->savedSelection().left, 0);
     const std::vector<std::uint8_t> before = rom().bytes();
@@ -224,13 +224,13 @@ TEST_F(EditingWindow, LoadAxisKeysStepTheLeftColumnAndWaitForASelection)
     EXPECT_EQ(rom().at(kFuelFlow + 2), 255);
     EXPECT_EQ(grid->cellText(0, 3), " 255");
     // The axis is shared with the knock map.
-    w().showPage(3);
+    w().parts().pages->showPage(3);
     EXPECT_EQ(grid->cellText(0, 3), " 255");
 }
 
 TEST_F(EditingWindow, Timer1TicksFirstAfterTwoSecondsThenAfterTwentyMilliseconds)
 {
-    MapGrid* grid = w().grid();
+    MapGrid* grid = w().parts().grid();
     EXPECT_TRUE(grid->timer1().isSingleShot());
     EXPECT_EQ(grid->timer1().interval(), 2000);
     QSignalSpy saved(grid, &MapGrid::selectionSaved);
@@ -250,11 +250,11 @@ TEST_F(EditingWindow, BlockPlusOnlineSendsTwelveShortWritesToEachBoardInRowOrder
 {
     goOnline(rig);
     EXPECT_EQ(child<QLabel>(w(), "status_emulator")->text(), "Emulator : ACTIVE");
-    w().showPage(1);
+    w().parts().pages->showPage(1);
     select(w(), 3, 5, 5, 8); // 3 rows by 4 columns
     const std::vector<std::uint8_t> before = rom().bytes();
     rig.bus.clearFrameLog();
-    QTest::keyClick(w().grid(), Qt::Key_Equal);
+    QTest::keyClick(w().parts().grid(), Qt::Key_Equal);
 
     std::vector<ShortWrite> expected;
     for (int row = 3; row <= 5; ++row)
@@ -273,13 +273,13 @@ TEST_F(EditingWindow, BlockPlusOnlineSendsTwelveShortWritesToEachBoardInRowOrder
     // Releasing an arrow key sends every selected byte again, unchanged.
     rig.bus.clearFrameLog();
     const std::vector<std::uint8_t> after = rom().bytes();
-    QTest::keyRelease(w().grid(), Qt::Key_Right);
+    QTest::keyRelease(w().parts().grid(), Qt::Key_Right);
     EXPECT_EQ(shortWrites(rig.bus), expected);
     EXPECT_EQ(rom().bytes(), after);
 
     // The load axis step sends exactly its one byte to both boards.
     rig.bus.clearFrameLog();
-    QTest::keyClick(w().grid(), Qt::Key_BracketRight);
+    QTest::keyClick(w().parts().grid(), Qt::Key_BracketRight);
     const std::uint8_t axis = rom().at(kFuelFlow + 4);
     EXPECT_EQ(shortWrites(rig.bus),
               (std::vector<ShortWrite>{{1, kFuelFlow + 4, {axis}}, {2, kFuelFlow + 4, {axis}}}));
@@ -289,16 +289,16 @@ TEST_F(EditingWindow, OfflineEditSendsNothingUntilTheUpload)
 {
     goOnline(rig);
     trigger(w(), "menu_emulator_toggle"); // offline again
-    EXPECT_FALSE(w().link().isOnline());
+    EXPECT_FALSE(w().parts().link().isOnline());
     EXPECT_EQ(child<QLabel>(w(), "status_emulator")->text(), "Emulator : INACTIVE");
-    w().showPage(1);
+    w().parts().pages->showPage(1);
     select(w(), 2, 2, 3, 3);
     rig.bus.clearFrameLog();
-    QTest::keyClick(w().grid(), Qt::Key_Equal, Qt::ShiftModifier);
+    QTest::keyClick(w().parts().grid(), Qt::Key_Equal, Qt::ShiftModifier);
     EXPECT_TRUE(rig.bus.frameLog().empty());
 
     trigger(w(), "menu_emulator_toggle"); // online: the search sends only version requests
-    ASSERT_TRUE(w().link().isOnline());
+    ASSERT_TRUE(w().parts().link().isOnline());
     EXPECT_TRUE(shortWrites(rig.bus).empty());
     const std::uint32_t edited = kFuelHigh + 16 + 1;
     EXPECT_NE(rig.bus.boards()[0].memory[edited], rom().at(edited));
@@ -332,13 +332,13 @@ TEST_F(EditingWindow, UploadToTheTopOfALargerBoardFollowsItsCapacity)
     big.dialogs.openAnswers.push_back(big.folder.file("data/demo.bin"));
     trigger(win, "menu_file_load");
     trigger(win, "menu_emulator_toggle");
-    ASSERT_TRUE(win.link().isOnline()) << big.log();
+    ASSERT_TRUE(win.parts().link().isOnline()) << big.log();
     EXPECT_NE(big.log().find("27c512 eprom size"), std::string::npos);
-    EXPECT_EQ(win.link().emulatorOffset(), 0x10000 - 0x8000);
+    EXPECT_EQ(win.parts().link().emulatorOffset(), 0x10000 - 0x8000);
     trigger(win, "menu_emulator_upload");
     const auto& memory = big.bus.boards()[0].memory;
-    EXPECT_TRUE(
-        std::equal(win.state().rom.bytes().begin(), win.state().rom.bytes().end(), memory.begin() + 0x8000));
+    EXPECT_TRUE(std::equal(win.parts().state.rom.bytes().begin(), win.parts().state.rom.bytes().end(),
+                           memory.begin() + 0x8000));
 }
 
 TEST_F(EditingWindow, UploadWhileOfflineSendsNothing)
@@ -352,17 +352,17 @@ TEST_F(EditingWindow, UploadWhileOfflineSendsNothing)
 TEST_F(EditingWindow, SetupPageRules)
 {
     MainWindow& win = w();
-    win.showPage(8);
+    win.parts().pages->showPage(8);
     auto* bits8 = child<QRadioButton>(win, "Option8bit");
     auto* bits16 = child<QRadioButton>(win, "Option16bit");
     // Before a scan the bus-width options clear themselves and the toggle refuses.
     bits16->click();
     EXPECT_FALSE(bits8->isChecked());
     EXPECT_FALSE(bits16->isChecked());
-    EXPECT_EQ(win.setupPage()->settings().emulator_bits, 0);
+    EXPECT_EQ(win.parts().setupPage()->settings().emulator_bits, 0);
     QTest::mouseClick(child(win, "status_emulator"), Qt::LeftButton);
     EXPECT_TRUE(endsWith(rig.log(), std::string(kSettingsIncomplete) + "\r\n"));
-    EXPECT_FALSE(win.link().isOnline());
+    EXPECT_FALSE(win.parts().link().isOnline());
 
     // The port box takes numbers and port names; anything else becomes 1.
     auto* box = child<QLineEdit>(win, "TextComport");
@@ -372,12 +372,12 @@ TEST_F(EditingWindow, SetupPageRules)
     box->setText("/dev/ttyUSB0");
     emit box->editingFinished();
     EXPECT_EQ(box->text(), "/dev/ttyUSB0");
-    EXPECT_EQ(win.setupPage()->portName(), "/dev/ttyUSB0");
+    EXPECT_EQ(win.parts().setupPage()->portName(), "/dev/ttyUSB0");
     box->setText("1");
 
     child<QPushButton>(win, "button_scan")->click();
     EXPECT_EQ(child<QLineEdit>(win, "TextEmulatorsFound")->text(), "2");
-    EXPECT_EQ(win.setupPage()->settings().emulator_count, 2);
+    EXPECT_EQ(win.parts().setupPage()->settings().emulator_count, 2);
     EXPECT_NE(rig.log().find("Found  2 emulators\r\nEmulator ID  1\r\nEmulator ID  2\r\n"), std::string::npos)
         << rig.log();
 
@@ -387,14 +387,14 @@ TEST_F(EditingWindow, SetupPageRules)
         endsWith(rig.log(), "You need to go to the Pellory screen and configure things first...\r\n"));
     EXPECT_TRUE(rig.dialogs.opens.empty());
 
-    win.setupPage()->settings().emulator_count = 1;
+    win.parts().setupPage()->settings().emulator_count = 1;
     bits16->click();
     EXPECT_TRUE(bits8->isChecked());
-    EXPECT_EQ(win.setupPage()->settings().emulator_bits, 8);
+    EXPECT_EQ(win.parts().setupPage()->settings().emulator_bits, 8);
     child<QRadioButton>(win, "OptionRomOddEven")->click();
     child<QRadioButton>(win, "OptionPullLow")->click();
-    EXPECT_EQ(win.setupPage()->settings().emulator_rom, 2);
-    EXPECT_EQ(win.setupPage()->settings().emulator_resistor, 1);
+    EXPECT_EQ(win.parts().setupPage()->settings().emulator_rom, 2);
+    EXPECT_EQ(win.parts().setupPage()->settings().emulator_resistor, 1);
 
     rig.dialogs.openAnswers.push_back(rig.folder.file("data/demo.bin"));
     trigger(win, "menu_file_load");
@@ -415,7 +415,7 @@ TEST_F(EditingWindow, LoadWhileOnlineRemindsOfTheUploadAndClosingTakesTheLinkOff
     rig.dialogs.questionAnswers = {Dialogs::Answer::Cancel};
     w().close();
     EXPECT_FALSE(w().closingAccepted());
-    EXPECT_FALSE(w().link().isOnline());
+    EXPECT_FALSE(w().parts().link().isOnline());
     EXPECT_FALSE(rig.port.isOpen());
     EXPECT_FALSE(rig.port.dtr());
     EXPECT_EQ(child<QLabel>(w(), "status_emulator")->text(), "Emulator : INACTIVE");
@@ -434,23 +434,23 @@ TEST(EmulatorLabel, EveryPathThatEndsOfflinePaintsItRed)
          [](EditorRig& rig) {
              rig.bus.injectFault(boardsim::Fault::NoReply, 2);
              child<QPushButton>(*rig.window, "button_scan")->click(); // finds none, keeps the count
-             rig.window->toggleEmulator();
+             rig.window->parts().linkActions->toggleOnline();
          }},
         {"port that will not open", false,
          [](EditorRig& rig) {
-             rig.port.refuseName(rig.window->setupPage()->portName());
-             rig.window->toggleEmulator();
+             rig.port.refuseName(rig.window->parts().setupPage()->portName());
+             rig.window->parts().linkActions->toggleOnline();
          }},
         {"no answer to the online search", false,
          [](EditorRig& rig) {
              rig.bus.injectFault(boardsim::Fault::NoReply, 100);
-             rig.window->toggleEmulator();
+             rig.window->parts().linkActions->toggleOnline();
          }},
         {"hang-up while online", true,
          [](EditorRig& rig) { rig.port.injectCommsEvent(emulink::CommsEvent::HangUp); }},
         {"scan while online whose port will not open", true,
          [](EditorRig& rig) {
-             rig.port.refuseName(rig.window->setupPage()->portName());
+             rig.port.refuseName(rig.window->parts().setupPage()->portName());
              child<QPushButton>(*rig.window, "button_scan")->click();
          }},
     };
@@ -471,7 +471,7 @@ TEST(EmulatorLabel, EveryPathThatEndsOfflinePaintsItRed)
             EXPECT_NE(background(), QColor(255, 0, 0)) << c.path; // the start-up look
         }
         c.fail(rig);
-        EXPECT_FALSE(w.link().isOnline()) << c.path;
+        EXPECT_FALSE(w.parts().link().isOnline()) << c.path;
         EXPECT_EQ(label->text(), "Emulator : INACTIVE") << c.path;
         EXPECT_EQ(background(), QColor(255, 0, 0)) << c.path << "\n" << rig.log();
     }
@@ -480,11 +480,11 @@ TEST(EmulatorLabel, EveryPathThatEndsOfflinePaintsItRed)
 TEST_F(EditingWindow, WindowKeysSkipTextBoxesAndLetTheGridMoveItsCursor)
 {
     cell(kFuelHigh, 3, 3, 0x10);
-    QTest::keyClick(w().grid(), Qt::Key_Down, Qt::ShiftModifier);
-    EXPECT_EQ(w().grid()->savedSelection(), (CellBlock{3, 3, 4, 3}));
+    QTest::keyClick(w().parts().grid(), Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(w().parts().grid()->savedSelection(), (CellBlock{3, 3, 4, 3}));
     EXPECT_EQ(at(kFuelHigh, 3, 3), 0x10);
     // An S typed into the port box is text.
-    w().showPage(8);
+    w().parts().pages->showPage(8);
     auto* box = child<QLineEdit>(w(), "TextComport");
     box->setFocus();
     QTest::keyClicks(box, "COMS");
@@ -543,7 +543,7 @@ namespace {
 // rewrites the cells the user selected, never a cell found by its text or a header.
 TEST_F(EditingWindow, CursorStaysOnMapCellsAndTypingDoesNotMoveIt)
 {
-    MapGrid* grid = w().grid();
+    MapGrid* grid = w().parts().grid();
     select(w(), 5, 5, 5, 5);
     const QString typed = grid->cellText(9, 5).left(1); // a cell further down starts with it
     QTest::keyClick(grid, static_cast<Qt::Key>(typed.at(0).unicode()));

@@ -138,8 +138,8 @@ inline std::vector<emulink::PortDescription> noPorts()
 // (straight layout, 16 bits), so the window can go online without the scan's three-second pause.
 inline void setUpTwoBoards(MainWindow& w)
 {
-    w.link().setFoundEmulators({1, 2}, 2);
-    EmulatorSettings& s = w.setupPage()->settings();
+    w.parts().link().setFoundEmulators({1, 2}, 2);
+    EmulatorSettings& s = w.parts().setupPage()->settings();
     s.emulator_count = 2;
     s.emulator_rom = 1;
     s.emulator_bits = 16;
@@ -157,7 +157,7 @@ struct EditorRig
     {}
     // No serial port of the machine the tests run on shows in the port list.
     void start() { window = std::make_unique<MainWindow>(folder.path(), dialogs, port, clock, noPorts); }
-    std::string log() const { return window->statusWindow()->log().text(); }
+    std::string log() const { return window->parts().statusWindow()->log().text(); }
 
     ProgramFolder folder;
     TestDialogs dialogs;

@@ -65,7 +65,7 @@ class FaultSoak : public ::testing::Test
         // The scan's pause is skipped; a silent line costs at most half a second of each wait.
         clock.capRealWaits(std::chrono::milliseconds(500));
         window = std::make_unique<MainWindow>(folder.path(), dialogs, port, clock, testing::noPorts);
-        window->showPage(1);
+        window->parts().pages->showPage(1);
         testing::setUpTwoBoards(*window);
         child<QCheckBox>(*window, "check_contents_online")->setChecked(true);
     }
@@ -99,10 +99,10 @@ class FaultSoak : public ::testing::Test
         if (what < 8) {
             dialogs.questionAnswers.assign(4, Dialogs::Answer::Yes);
             trigger(*window, "menu_emulator_toggle");
-            return window->link().isOnline() ? "online" : "offline";
+            return window->parts().link().isOnline() ? "online" : "offline";
         }
         if (what < 12) {
-            window->setupPage()->scan();
+            window->parts().setupPage()->scan();
             return "scan";
         }
         if (what < 17) {
@@ -119,23 +119,23 @@ class FaultSoak : public ::testing::Test
             return "undo/redo";
         }
         if (what < 33) {
-            window->showPage(6);
+            window->parts().pages->showPage(6);
             child<QLineEdit>(*window, "k_data_entry")->setText(QString::number(pick(0x100, 0xFFFF), 16));
             child<QPushButton>(*window, "button_inj_trim")->click();
             return "tool commit";
         }
         const int tab = pick(1, 4);
-        if (window->currentTab() != tab)
-            window->showPage(tab);
+        if (window->parts().pages->currentTab() != tab)
+            window->parts().pages->showPage(tab);
         const int top = pick(1, 16), left = pick(1, 16);
-        window->grid()->clearSelection();
-        window->grid()->setCurrentCell(top, left);
-        window->grid()->selectRange(
+        window->parts().grid()->clearSelection();
+        window->parts().grid()->setCurrentCell(top, left);
+        window->parts().grid()->selectRange(
             CellBlock{top, left, std::min(16, top + pick(0, 3)), std::min(16, left + pick(0, 3))});
         static const Qt::Key keys[] = {Qt::Key_Equal, Qt::Key_Minus,       Qt::Key_F,
                                        Qt::Key_A,     Qt::Key_BracketLeft, Qt::Key_BracketRight};
         const Qt::Key key = keys[pick(0, 5)];
-        QTest::keyClick(window->grid(), key);
+        QTest::keyClick(window->parts().grid(), key);
         return key == Qt::Key_BracketLeft || key == Qt::Key_BracketRight ? "axis step" : "edit";
     }
 
@@ -154,9 +154,9 @@ class FaultSoak : public ::testing::Test
     // program does not answer (it is ending after a hang-up).
     Boards compareBoards(long step, const std::string& operation)
     {
-        const auto& rom = window->state().rom.bytes();
-        const auto ids = window->link().foundIds();
-        for (int slot = 0; slot < window->link().foundCount(); ++slot) {
+        const auto& rom = window->parts().state.rom.bytes();
+        const auto ids = window->parts().link().foundIds();
+        for (int slot = 0; slot < window->parts().link().foundCount(); ++slot) {
             const int id = ids[static_cast<std::size_t>(slot)];
             const auto memory = board->memory(id);
             if (!memory)
@@ -207,18 +207,20 @@ TEST_F(FaultSoak, BoardsHoldTheRomBufferWheneverTheEditorIsOnlineAndIdle)
                 count(std::string("fault: ") + kFaults[f]);
             }
         }
-        const auto before = window->state().rom.bytes();
-        const bool wasOnline = window->link().isOnline();
-        const auto foundBefore = std::make_pair(window->link().foundIds(), window->link().foundCount());
+        const auto before = window->parts().state.rom.bytes();
+        const bool wasOnline = window->parts().link().isOnline();
+        const auto foundBefore =
+            std::make_pair(window->parts().link().foundIds(), window->parts().link().foundCount());
         const std::string operation = operate();
         count("op: " + operation);
         settle();
 
-        bool online = window->link().isOnline();
+        bool online = window->parts().link().isOnline();
         // A board the list did not hold before has not heard the edits made since.
-        if (std::make_pair(window->link().foundIds(), window->link().foundCount()) != foundBefore)
+        if (std::make_pair(window->parts().link().foundIds(), window->parts().link().foundCount()) !=
+            foundBefore)
             inStep = false;
-        if (!online && window->state().rom.bytes() != before)
+        if (!online && window->parts().state.rom.bytes() != before)
             inStep = false;
         if (online && !inStep &&
             (operation == "upload" || operation == "verify+changes" ||
@@ -230,13 +232,13 @@ TEST_F(FaultSoak, BoardsHoldTheRomBufferWheneverTheEditorIsOnlineAndIdle)
         if (wasOnline && !online)
             count("link dropped");
         Boards boards = Boards::Hold;
-        if (board->isRunning() && online && !window->link().isBusy() && inStep)
+        if (board->isRunning() && online && !window->parts().link().isBusy() && inStep)
             boards = compareBoards(step, operation);
         if (!board->isRunning() || boards == Boards::Silent) {
             // A hang-up ends the program: the line is gone, and the editor must see it.
             board->quit(2000);
             settle();
-            online = window->link().isOnline();
+            online = window->parts().link().isOnline();
             if (online) {
                 ++falseOnline;
                 std::printf("soak: ONLINE after the boards hung up, step %ld after %s\n", step,

@@ -17,11 +17,11 @@ vantrell::testing::EditorRig* rig = nullptr;
 void fillGrid(benchmark::State& state, int option, bool paint = true)
 {
     vantrell::MainWindow& w = *rig->window;
-    w.showPage(1);
+    w.parts().pages->showPage(1);
     w.findChild<QRadioButton*>(QStringLiteral("Option%1").arg(option))->click();
-    w.grid()->selectCells({3, 2, 5, 4});
+    w.parts().grid()->selectCells({3, 2, 5, 4});
     for (auto _ : state) {
-        w.grid()->refresh();
+        w.parts().grid()->refresh();
         if (paint)
             QApplication::processEvents(); // the one repaint the fill causes
     }

@@ -28,14 +28,14 @@ class HistoryWindow : public ::testing::Test
     void SetUp() override
     {
         rig.start();
-        w().showPage(1);
+        w().parts().pages->showPage(1);
     }
     MainWindow& w() { return *rig.window; }
-    const std::vector<std::uint8_t>& bytes() { return w().state().rom.bytes(); }
+    const std::vector<std::uint8_t>& bytes() { return w().parts().state.rom.bytes(); }
     QAction* action(const char* name) { return child<QAction>(w(), name); }
     void select(int top, int left, int bottom, int right)
     {
-        w().grid()->selectCells({top, left, bottom, right});
+        w().parts().grid()->selectCells({top, left, bottom, right});
     }
 
     EditorRig rig;
@@ -57,18 +57,19 @@ TEST_F(HistoryWindow, EveryKindOfStepIsUndoneAndRedoneToTheExactBytes)
         {"&Undo edit of 12 cells on Main Fuel Map",
          [&] {
              select(3, 2, 5, 5);
-             QTest::keyClick(w().grid(), Qt::Key_Plus, Qt::ShiftModifier);
+             QTest::keyClick(w().parts().grid(), Qt::Key_Plus, Qt::ShiftModifier);
          }},
-        {"&Undo load axis step on Main Fuel Map", [&] { QTest::keyClick(w().grid(), Qt::Key_BracketRight); }},
+        {"&Undo load axis step on Main Fuel Map",
+         [&] { QTest::keyClick(w().parts().grid(), Qt::Key_BracketRight); }},
         {"&Undo shunt of the fuel maps", [&] { trigger(w(), "menu_map_shunt"); }},
         {"&Undo map file load into Main Fuel Map",
          [&] {
              rig.dialogs.openAnswers.push_back(rig.folder.file("maps/other.map"));
-             QTest::keyClick(w().grid(), Qt::Key_L);
+             QTest::keyClick(w().parts().grid(), Qt::Key_L);
          }},
         {"&Undo injector resize",
          [&] {
-             w().showPage(6);
+             w().parts().pages->showPage(6);
              child<QLineEdit>(w(), "inj_new_injectors")->setText("550");
              child<QPushButton>(w(), "button_recalculate_injectors")->click();
          }},
@@ -79,13 +80,13 @@ TEST_F(HistoryWindow, EveryKindOfStepIsUndoneAndRedoneToTheExactBytes)
          }},
         {"&Undo airflow meter commit",
          [&] {
-             w().showPage(5);
+             w().parts().pages->showPage(5);
              child<QRadioButton>(w(), "afm_7")->click();
              child<QPushButton>(w(), "afmupload")->click();
          }},
         {"&Undo rev limit edit",
          [&] {
-             w().showPage(7);
+             w().parts().pages->showPage(7);
              QTest::keyRelease(child<QTableWidget>(w(), "rev_limiter_entry"), Qt::Key_Equal);
          }},
     };
@@ -108,15 +109,15 @@ TEST_F(HistoryWindow, EveryKindOfStepIsUndoneAndRedoneToTheExactBytes)
     // The limit cell shows the buffer again after an undo.
     trigger(w(), "menu_edit_undo");
     EXPECT_EQ(child<QTableWidget>(w(), "rev_limiter_entry")->item(0, 1)->text().toStdString(),
-              readScaledValue(w().state().def, w().state().rom.buffer(), 0x7450));
+              readScaledValue(w().parts().state.def, w().parts().state.rom.buffer(), 0x7450));
 }
 
 TEST_F(HistoryWindow, ARewriteByAnyOtherKeyKeepsTheRedoStepAndALoadEmptiesTheHistory)
 {
     select(2, 2, 3, 3);
-    QTest::keyClick(w().grid(), Qt::Key_Equal);
+    QTest::keyClick(w().parts().grid(), Qt::Key_Equal);
     trigger(w(), "menu_edit_undo");
-    QTest::keyClick(w().grid(), Qt::Key_Z); // as the release of Z after Ctrl+Z does
+    QTest::keyClick(w().parts().grid(), Qt::Key_Z); // as the release of Z after Ctrl+Z does
     EXPECT_TRUE(action("menu_edit_redo")->isEnabled());
     EXPECT_EQ(action("menu_edit_redo")->text(), "&Redo edit of 4 cells on Main Fuel Map");
 
@@ -139,9 +140,9 @@ TEST_F(HistoryWindow, ComparingMarksTheCellsListsTheTablesAndRevertsTheSelection
                                     "kval 1 byte\r\n"))
         << rig.log();
 
-    const QModelIndex marked = w().grid()->model()->index(3, 4);
+    const QModelIndex marked = w().parts().grid()->model()->index(3, 4);
     EXPECT_EQ(marked.data(MapGridModel::MarksRole).toInt(), int(CellMark::DiffersFromReference));
-    EXPECT_EQ(w().grid()->model()->index(3, 5).data(MapGridModel::MarksRole).toInt(), 0);
+    EXPECT_EQ(w().parts().grid()->model()->index(3, 5).data(MapGridModel::MarksRole).toInt(), 0);
     const int referenceValue = static_cast<std::uint8_t>(reference[0x7000 + 16 * 2 + 3]);
     EXPECT_EQ(marked.data(Qt::ToolTipRole).toString().toStdString(),
               "Reference: " + std::to_string(decodeCell(MapKind::Fuel, std::uint8_t(referenceValue)).value));

@@ -25,20 +25,20 @@ int main(int argc, char** argv)
     vantrell::MainWindow& w = *rig.window;
     w.resize(1000, 760);
     w.show();
-    w.setupPage()->grab().save(out + "/vantrell-setup-page.png");
+    w.parts().setupPage()->grab().save(out + "/vantrell-setup-page.png");
     w.grab().save(out + "/vantrell-setup.png");
-    w.showPage(1);
-    w.grid()->selectCells({5, 4, 8, 7});
+    w.parts().pages->showPage(1);
+    w.parts().grid()->selectCells({5, 4, 8, 7});
     for (int i = 0; i < zoomSteps; ++i)
-        w.mapView()->viewKey(Qt::Key_Up, Qt::ShiftModifier);
+        w.parts().mapView()->viewKey(Qt::Key_Up, Qt::ShiftModifier);
     QApplication::processEvents();
     w.grab().save(out + "/vantrell-fuel.png");
-    w.grid()->grab().save(out + "/vantrell-grid.png");
+    w.parts().grid()->grab().save(out + "/vantrell-grid.png");
     w.findChild<QWidget*>(QStringLiteral("Option3"))->setProperty("checked", true);
     QMetaObject::invokeMethod(w.findChild<QObject*>(QStringLiteral("Option3")), "click");
-    w.grid()->grab().save(out + "/vantrell-grid-afratio.png");
+    w.parts().grid()->grab().save(out + "/vantrell-grid-afratio.png");
     QMetaObject::invokeMethod(w.findChild<QObject*>(QStringLiteral("Option4")), "click");
-    w.grid()->grab().save(out + "/vantrell-grid-duty.png");
+    w.parts().grid()->grab().save(out + "/vantrell-grid-duty.png");
     QMetaObject::invokeMethod(w.findChild<QObject*>(QStringLiteral("Option1")), "click");
     // Comparing with a "stock" image that differs in a block of the main fuel map.
     std::string stock = rig.folder.read("data/demo.bin");
@@ -51,14 +51,15 @@ int main(int argc, char** argv)
     QApplication::processEvents();
     w.grab().save(out + "/vantrell-compare.png");
     w.findChild<QAction*>(QStringLiteral("menu_file_compare_stop"))->trigger();
-    w.showPage(2);
+    w.parts().pages->showPage(2);
     w.grab().save(out + "/vantrell-ignition.png");
-    w.showPage(5);
+    w.parts().pages->showPage(5);
     w.grab().save(out + "/vantrell-airflow.png");
-    w.showPage(6);
+    w.parts().pages->showPage(6);
     w.grab().save(out + "/vantrell-injectors.png");
-    w.showPage(7);
+    w.parts().pages->showPage(7);
     w.grab().save(out + "/vantrell-misc.png");
-    std::printf("pictures written to %s (grid font %d px)\n", qPrintable(out), w.grid()->font().pixelSize());
+    std::printf("pictures written to %s (grid font %d px)\n", qPrintable(out),
+                w.parts().grid()->font().pixelSize());
     return 0;
 }

@@ -3,12 +3,13 @@
 #include "EditorTestSupport.h"
 #include "vantrell/document/tests/DocumentTestSupport.h"
 
-#include "vantrell/grid/GridEditing.h"
+#include "vantrell/grid/core/GridEditing.h"
 #include "vantrell/tools/MapView3D.h"
 
 #include "common/clsIniFile.h"
 #include "testsupport/WidgetLookup.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -19,6 +20,8 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using vantrell::testing::poke;
 
@@ -71,18 +74,18 @@ TEST(ShellStartUp, FirstRunWithAnEmptySettingsFileShowsUnknownFileAndEndsOnTheSe
     EXPECT_EQ(labelText(w, "status_engine"), "Engine : Demo turbo six 2.5");
     EXPECT_EQ(labelText(w, "status_emulator"), "Emulator : INACTIVE");
     EXPECT_EQ(labelText(w, "status_help"), "Press F1 for help");
-    EXPECT_EQ(w.state().rom.size(), 32768u);
-    EXPECT_TRUE(allZero(w.state().rom));
-    EXPECT_EQ(w.grid()->cellText(1, 1), "0");
-    EXPECT_EQ(w.currentTab(), 8);
+    EXPECT_EQ(w.parts().state.rom.size(), 32768u);
+    EXPECT_TRUE(allZero(w.parts().state.rom));
+    EXPECT_EQ(w.parts().grid()->cellText(1, 1), "0");
+    EXPECT_EQ(w.parts().pages->currentTab(), 8);
     EXPECT_FALSE(w.findChild<QWidget*>("frame_pellory")->isHidden());
     EXPECT_TRUE(w.findChild<QWidget*>("frame_grid")->isHidden());
     EXPECT_EQ(rig.log(), programFolderLine(rig) + "Config Selected\r\n");
     EXPECT_TRUE(rig.dialogs.opens.empty());
     EXPECT_FALSE(rig.port.isOpen());
-    EXPECT_EQ(w.grid()->timer1().interval(), 2000);
-    EXPECT_TRUE(w.grid()->timer1().isSingleShot());
-    EXPECT_TRUE(w.grid()->timer1().isActive());
+    EXPECT_EQ(w.parts().grid()->timer1().interval(), 2000);
+    EXPECT_TRUE(w.parts().grid()->timer1().isSingleShot());
+    EXPECT_TRUE(w.parts().grid()->timer1().isActive());
     EXPECT_TRUE(w.findChild<QRadioButton*>("Option1")->isChecked());
     EXPECT_NE(w.windowTitle().indexOf("Tessavel"), -1);
 }
@@ -93,12 +96,12 @@ TEST(ShellStartUp, RememberedRelativeImageIsLoadedWithoutADialog)
     rig.start();
     MainWindow& w = *rig.window;
     EXPECT_TRUE(rig.dialogs.opens.empty());
-    EXPECT_EQ(w.state().rom.bytes(), fileBytes(rig.folder.file("data/demo.bin")));
+    EXPECT_EQ(w.parts().state.rom.bytes(), fileBytes(rig.folder.file("data/demo.bin")));
     EXPECT_EQ(labelText(w, "status_filename"), "Filename : demo.bin");
     EXPECT_EQ(rig.log(),
               programFolderLine(rig) +
                   "No emulators connected - so ofline editing of rom only :)\r\nConfig Selected\r\n");
-    EXPECT_FALSE(w.firstLoad());
+    EXPECT_FALSE(w.parts().romImages->firstLoad());
     // The load remembers the full path.
     common::clsIniFile ini;
     ini.File = rig.folder.file("config/emulator.ini");
@@ -112,7 +115,7 @@ TEST(ShellStartUp, DeletedRememberedImageLoadsNothingSilentlyAndTheNextLoadAsks)
     rig.start();
     MainWindow& w = *rig.window;
     EXPECT_TRUE(rig.dialogs.opens.empty());
-    EXPECT_TRUE(allZero(w.state().rom));
+    EXPECT_TRUE(allZero(w.parts().state.rom));
     EXPECT_EQ(rig.log(), programFolderLine(rig) + "Config Selected\r\n");
 
     click(w, "status_filename");
@@ -132,10 +135,10 @@ TEST(ShellRomFiles, LoadShowsTheNameAndSaveTheFullPathAndLeavesOnlyRomSaved)
     rig.dialogs.openAnswers.push_back(rig.folder.file("data/demo.bin"));
     trigger(w, "menu_file_load");
     EXPECT_EQ(labelText(w, "status_filename"), "Filename : demo.bin");
-    EXPECT_EQ(w.state().rom.bytes(), fileBytes(rig.folder.file("data/demo.bin")));
+    EXPECT_EQ(w.parts().state.rom.bytes(), fileBytes(rig.folder.file("data/demo.bin")));
     EXPECT_TRUE(endsWith(rig.log(), "No emulators connected - so ofline editing of rom only :)\r\n"));
 
-    poke(w.state().rom, 0x7000, 0x42);
+    poke(w.parts().state.rom, 0x7000, 0x42);
     const std::string target = rig.folder.file("data/saved.bin");
     rig.dialogs.saveAnswers.push_back(target);
     trigger(w, "menu_file_save");
@@ -143,7 +146,7 @@ TEST(ShellRomFiles, LoadShowsTheNameAndSaveTheFullPathAndLeavesOnlyRomSaved)
     EXPECT_EQ(rig.dialogs.saves[0].title, "Save Rom Image");
     EXPECT_EQ(rig.log(), "Rom Saved");
     EXPECT_EQ(labelText(w, "status_filename"), "Filename : " + target);
-    EXPECT_EQ(fileBytes(target), w.state().rom.bytes());
+    EXPECT_EQ(fileBytes(target), w.parts().state.rom.bytes());
     common::clsIniFile ini;
     ini.File = rig.folder.file("config/emulator.ini");
     EXPECT_EQ(ini.GetSetting("init", "filename"), target);
@@ -160,24 +163,24 @@ TEST(ShellRomFiles, ProgramFolderAndImageWithAnyCharactersLoadSaveAndAreRemember
     rig.folder.write("data/Ölwanne 油/stock ß.bin", rig.folder.read("data/demo.bin"));
     rig.start();
     MainWindow& w = *rig.window;
-    ASSERT_TRUE(w.state().definitionUsable);
+    ASSERT_TRUE(w.parts().state.definitionUsable);
     rig.dialogs.openAnswers.push_back(image);
     trigger(w, "menu_file_load");
     EXPECT_EQ(labelText(w, "status_filename"), "Filename : stock ß.bin");
-    EXPECT_EQ(w.state().rom.bytes(), fileBytes(rig.folder.file("data/demo.bin")));
+    EXPECT_EQ(w.parts().state.rom.bytes(), fileBytes(rig.folder.file("data/demo.bin")));
 
-    poke(w.state().rom, 0x7000, 0x42);
+    poke(w.parts().state.rom, 0x7000, 0x42);
     const std::string saved = rig.folder.file("data/Ölwanne 油/getunt ä.bin");
     rig.dialogs.saveAnswers.push_back(saved);
     trigger(w, "menu_file_save");
     EXPECT_EQ(rig.log(), "Rom Saved");
-    EXPECT_EQ(fileBytes(saved), w.state().rom.bytes());
+    EXPECT_EQ(fileBytes(saved), w.parts().state.rom.bytes());
 
     // The next start loads the remembered image without asking.
     rig.window.reset();
     rig.start();
     EXPECT_EQ(rig.dialogs.opens.size(), 1u);
-    EXPECT_EQ(rig.window->state().rom.at(0x7000), 0x42);
+    EXPECT_EQ(rig.window->parts().state.rom.at(0x7000), 0x42);
     EXPECT_EQ(labelText(*rig.window, "status_filename"), "Filename : getunt ä.bin");
 }
 
@@ -193,7 +196,7 @@ TEST(ShellRomFiles, OpenMiscPageShowsTheNewImageAfterALoadSoNoKeyWritesAStaleLim
     rig.folder.write("data/other.bin", other);
     rig.start();
     MainWindow& w = *rig.window;
-    w.showPage(7);
+    w.parts().pages->showPage(7);
     auto* rev = w.findChild<QTableWidget*>(QStringLiteral("rev_limiter_entry"));
     ASSERT_NE(rev, nullptr);
     EXPECT_EQ(rev->item(0, 1)->text(), " 7000");
@@ -202,7 +205,7 @@ TEST(ShellRomFiles, OpenMiscPageShowsTheNewImageAfterALoadSoNoKeyWritesAStaleLim
     trigger(w, "menu_file_load");
     EXPECT_EQ(rev->item(0, 1)->text(), " 6000");
     QTest::keyClick(rev, Qt::Key_Right); // any key rewrites the shown limit into every place
-    EXPECT_EQ(w.state().rom.bytes(), std::vector<std::uint8_t>(other.begin(), other.end()));
+    EXPECT_EQ(w.parts().state.rom.bytes(), std::vector<std::uint8_t>(other.begin(), other.end()));
 
     // A definition load empties the buffer: the page shows that too.
     rig.dialogs.openAnswers.push_back(rig.folder.file("config/demo32k.ini"));
@@ -215,7 +218,7 @@ TEST(ShellRomFiles, FailedSaveIsReportedAndShortOrUnreadableImagesAreHandled)
     EditorRig rig;
     rig.start();
     MainWindow& w = *rig.window;
-    const std::vector<std::uint8_t> before = w.state().rom.bytes();
+    const std::vector<std::uint8_t> before = w.parts().state.rom.bytes();
 
     rig.dialogs.saveAnswers.push_back(rig.folder.file("no-such-folder/out.bin"));
     trigger(w, "menu_file_save");
@@ -226,16 +229,26 @@ TEST(ShellRomFiles, FailedSaveIsReportedAndShortOrUnreadableImagesAreHandled)
     rig.dialogs.openAnswers.push_back(rig.folder.file("data/short.bin"));
     trigger(w, "menu_file_load");
     EXPECT_NE(rig.log().find("is shorter than the rom size: 1000 of 32768 bytes read"), std::string::npos);
-    EXPECT_EQ(w.state().rom.at(999), 0x11);
-    EXPECT_EQ(w.state().rom.at(1000), 0);
-    EXPECT_EQ(w.state().rom.at(0x7000), 0);
+    EXPECT_EQ(w.parts().state.rom.at(999), 0x11);
+    EXPECT_EQ(w.parts().state.rom.at(1000), 0);
+    EXPECT_EQ(w.parts().state.rom.at(0x7000), 0);
+
+    // An image larger than the definition's rom size says so, naming both sizes.
+    rig.folder.write("data/long.bin", std::string(65536, '\x22'));
+    rig.dialogs.openAnswers.push_back(rig.folder.file("data/long.bin"));
+    trigger(w, "menu_file_load");
+    EXPECT_TRUE(endsWith(rig.log(),
+                         "Rom image long.bin is 65536 bytes, larger than the rom size of the engine "
+                         "config (32768 bytes): only its first 32768 bytes were read\r\n"))
+        << rig.log();
+    EXPECT_EQ(w.parts().state.rom.at(0x7fff), 0x22);
 
     // A typed name of a file that does not exist loads nothing and says nothing.
     const std::string logBefore = rig.log();
     rig.dialogs.openAnswers.push_back(rig.folder.file("data/missing.bin"));
     trigger(w, "menu_file_load");
     EXPECT_EQ(rig.log(), logBefore);
-    EXPECT_NE(before, w.state().rom.bytes());
+    EXPECT_NE(before, w.parts().state.rom.bytes());
 }
 
 TEST(ShellDefinitions, SixteenKilobyteDefinitionReadsOnlyTheFirstSixteenKilobytes)
@@ -243,24 +256,25 @@ TEST(ShellDefinitions, SixteenKilobyteDefinitionReadsOnlyTheFirstSixteenKilobyte
     EditorRig rig;
     rig.start();
     MainWindow& w = *rig.window;
-    w.showPage(1);
+    w.parts().pages->showPage(1);
     w.findChild<QRadioButton*>("Option3")->click();
     rig.dialogs.openAnswers.push_back(rig.folder.file("config/demo16k.ini"));
     trigger(w, "menu_file_config");
     EXPECT_EQ(rig.dialogs.opens.back().title, "Open Engine Config File");
     EXPECT_EQ(rig.dialogs.opens.back().filter, "Config Files|*.ini");
-    EXPECT_EQ(w.state().rom.size(), 16384u);
-    EXPECT_TRUE(allZero(w.state().rom));
+    EXPECT_EQ(w.parts().state.rom.size(), 16384u);
+    EXPECT_TRUE(allZero(w.parts().state.rom));
     EXPECT_TRUE(w.findChild<QRadioButton*>("Option1")->isChecked());
-    EXPECT_EQ(w.gridPage()->mode(), DisplayMode::Data);
-    EXPECT_EQ(w.grid()->cellText(1, 1), "0");
-    EXPECT_EQ(w.link().emulatorOffset(), 0x8000 - 16384);
+    EXPECT_EQ(w.parts().gridPage()->mode(), DisplayMode::Data);
+    EXPECT_EQ(w.parts().grid()->cellText(1, 1), "0");
+    EXPECT_EQ(w.parts().link().emulatorOffset(), 0x8000 - 16384);
 
     rig.dialogs.openAnswers.push_back(rig.folder.file("data/demo.bin"));
     trigger(w, "menu_file_load");
     const std::vector<std::uint8_t> file = fileBytes(rig.folder.file("data/demo.bin"));
-    ASSERT_EQ(w.state().rom.size(), 16384u);
-    EXPECT_TRUE(std::equal(w.state().rom.bytes().begin(), w.state().rom.bytes().end(), file.begin()));
+    ASSERT_EQ(w.parts().state.rom.size(), 16384u);
+    EXPECT_TRUE(
+        std::equal(w.parts().state.rom.bytes().begin(), w.parts().state.rom.bytes().end(), file.begin()));
     common::clsIniFile ini;
     ini.File = rig.folder.file("config/emulator.ini");
     EXPECT_EQ(ini.GetSetting("init", "engine"), "demo16k.ini");
@@ -271,7 +285,7 @@ TEST(ShellDefinitions, RefusedDefinitionsKeepThePreviousOne)
     EditorRig rig;
     rig.start();
     MainWindow& w = *rig.window;
-    const std::vector<std::uint8_t> rom = w.state().rom.bytes();
+    const std::vector<std::uint8_t> rom = w.parts().state.rom.bytes();
     const std::string engineLabel = labelText(w, "status_engine");
     const std::string good = rig.folder.read("config/default");
     struct Case
@@ -298,7 +312,7 @@ TEST(ShellDefinitions, RefusedDefinitionsKeepThePreviousOne)
         trigger(w, "menu_file_config");
         EXPECT_NE(rig.log().find(std::string("Engine config ") + c.name + " not loaded: "), std::string::npos)
             << c.name;
-        EXPECT_EQ(w.state().rom.bytes(), rom) << c.name;
+        EXPECT_EQ(w.parts().state.rom.bytes(), rom) << c.name;
         EXPECT_EQ(labelText(w, "status_engine"), engineLabel) << c.name;
     }
     common::clsIniFile ini;
@@ -316,13 +330,13 @@ TEST(ShellDefinitions, RefusedDefaultStillStartsAndMapOperationsRefusePolitely)
     rig.folder.write("config/default", "[initialisation]\nconfig=broken\n");
     rig.start();
     MainWindow& w = *rig.window;
-    EXPECT_EQ(w.state().rom.size(), 0u);
+    EXPECT_EQ(w.parts().state.rom.size(), 0u);
     EXPECT_NE(rig.log().find("Engine config default not loaded: "), std::string::npos);
     EXPECT_NE(rig.log().find("the rom image demo.bin cannot be loaded"), std::string::npos);
     EXPECT_TRUE(endsWith(rig.log(), "Config Selected\r\n"));
-    w.showPage(1);
-    EXPECT_EQ(w.grid()->cellText(1, 1), "");
-    QTest::keyClick(w.grid(), Qt::Key_Equal);
+    w.parts().pages->showPage(1);
+    EXPECT_EQ(w.parts().grid()->cellText(1, 1), "");
+    QTest::keyClick(w.parts().grid(), Qt::Key_Equal);
     EXPECT_TRUE(endsWith(rig.log(), "No usable engine config loaded - the maps cannot be edited\r\n"));
     rig.dialogs.saveAnswers.push_back(rig.folder.file("data/x.bin"));
     trigger(w, "menu_file_save");
@@ -332,15 +346,15 @@ TEST(ShellDefinitions, RefusedDefaultStillStartsAndMapOperationsRefusePolitely)
     // A good definition afterwards brings the editor back.
     rig.dialogs.openAnswers.push_back(rig.folder.file("config/demo32k.ini"));
     trigger(w, "menu_file_config");
-    EXPECT_EQ(w.state().rom.size(), 32768u);
-    EXPECT_EQ(w.grid()->cellText(1, 1), "0");
+    EXPECT_EQ(w.parts().state.rom.size(), 32768u);
+    EXPECT_EQ(w.parts().grid()->cellText(1, 1), "0");
 }
 
 TEST(ShellStatusLog, CutKeepsExactlyTheLastFiveThousandCharacters)
 {
     EditorRig rig;
     rig.start();
-    StatusWindow& status = *rig.window->statusWindow();
+    StatusWindow& status = *rig.window->parts().statusWindow();
     std::string full = status.log().text();
     int n = 0;
     while (full.size() <= 10000) {
@@ -383,12 +397,12 @@ TEST(ShellTabs, EachTabReportsShowsItsPageAndSetsTheMap)
              {"frame_grid", "frame_afm", "frame_injector", "frame_limiters", "frame_pellory"})
             EXPECT_EQ(w.findChild<QWidget*>(page)->isHidden(), std::string(page) != pages[i]) << i << page;
         if (i < 4) {
-            EXPECT_EQ(w.state().currentMap, keys[i]);
+            EXPECT_EQ(w.parts().state.currentMap, keys[i]);
             EXPECT_EQ(labelText(w, "label_showing3d"), captions3d[i]);
             EXPECT_EQ(labelText(w, "status_map"), std::string("Current Map :\n") + mapNames[i]);
         } else {
             // The other pages keep the last map and its caption.
-            EXPECT_EQ(w.state().currentMap, MapKey::IgnLow);
+            EXPECT_EQ(w.parts().state.currentMap, MapKey::IgnLow);
             EXPECT_EQ(labelText(w, "label_showing3d"), "Ignition Map for knock/low octane");
         }
     }
@@ -397,20 +411,21 @@ TEST(ShellTabs, EachTabReportsShowsItsPageAndSetsTheMap)
 // What a full fill must show: the core functions' texts and colours for every cell.
 void expectGridMatchesCore(MainWindow& w)
 {
-    const EditorState& state = w.state();
+    const EditorState& state = w.parts().state;
     const MapSet set = *state.currentMapSet();
     const MapKind kind = kindOf(state.currentMap);
     for (int r = 0; r < 16; ++r) {
         for (int c = 0; c < 16; ++c) {
-            const CellLook look = cellLook(state, set, kind, w.gridPage()->mode(), r, c);
-            const QModelIndex item = w.grid()->model()->index(r + 1, c + 1);
+            const CellLook look = cellLook(state, set, kind, w.parts().gridPage()->mode(), r, c);
+            const QModelIndex item = w.parts().grid()->model()->index(r + 1, c + 1);
             ASSERT_EQ(item.data().toString().toStdString(), look.text) << r << "," << c;
             ASSERT_EQ(item.data(Qt::BackgroundRole).value<QBrush>().color(),
                       QColor(look.background.r, look.background.g, look.background.b));
             ASSERT_EQ(item.data(Qt::ForegroundRole).value<QBrush>().color(), QColor(Qt::white));
         }
-        ASSERT_EQ(w.grid()->cellText(r + 1, 0).toStdString(), rowHeaderText(state.rom.at(set.rpmAxis + r)));
-        ASSERT_EQ(w.grid()->cellText(0, r + 1).toStdString(),
+        ASSERT_EQ(w.parts().grid()->cellText(r + 1, 0).toStdString(),
+                  rowHeaderText(state.rom.at(set.rpmAxis + r)));
+        ASSERT_EQ(w.parts().grid()->cellText(0, r + 1).toStdString(),
                   columnHeaderText(state.rom.at(set.loadAxis + r)));
     }
 }
@@ -420,8 +435,8 @@ TEST(ShellGrid, SelectionAndCellsSurviveATabSwitch)
     EditorRig rig;
     rig.start();
     MainWindow& w = *rig.window;
-    w.showPage(1);
-    MapGrid* grid = w.grid();
+    w.parts().pages->showPage(1);
+    MapGrid* grid = w.parts().grid();
     EXPECT_EQ(grid->rowCount(), 17);
     EXPECT_EQ(grid->columnCount(), 17);
     EXPECT_EQ(grid->cellText(0, 0), "revs / tp scale");
@@ -433,9 +448,9 @@ TEST(ShellGrid, SelectionAndCellsSurviveATabSwitch)
     EXPECT_EQ(grid->savedSelection(), (CellBlock{3, 2, 5, 4}));
     expectGridMatchesCore(w);
 
-    w.showPage(2);
+    w.parts().pages->showPage(2);
     expectGridMatchesCore(w);
-    w.showPage(1);
+    w.parts().pages->showPage(1);
     expectGridMatchesCore(w);
     const auto ranges = grid->selectedBlocks();
     ASSERT_EQ(ranges.size(), 1);
@@ -457,27 +472,70 @@ TEST(ShellGrid, DisplayModeIsRememberedAcrossPages)
     rig.start();
     MainWindow& w = *rig.window;
     auto option = [&](int n) { return w.findChild<QRadioButton*>(QStringLiteral("Option%1").arg(n)); };
-    w.showPage(1);
+    w.parts().pages->showPage(1);
     option(3)->click();
-    EXPECT_EQ(w.gridPage()->mode(), DisplayMode::AfRatio);
-    w.showPage(2);
-    EXPECT_EQ(w.gridPage()->mode(), DisplayMode::Data);
+    EXPECT_EQ(w.parts().gridPage()->mode(), DisplayMode::AfRatio);
+    w.parts().pages->showPage(2);
+    EXPECT_EQ(w.parts().gridPage()->mode(), DisplayMode::Data);
     for (int n = 1; n <= 5; ++n)
         EXPECT_TRUE(option(n)->isHidden()) << n;
     EXPECT_FALSE(option(6)->isHidden());
     expectGridMatchesCore(w);
-    w.showPage(3);
+    w.parts().pages->showPage(3);
     EXPECT_TRUE(option(3)->isChecked());
     EXPECT_FALSE(option(1)->isHidden());
     expectGridMatchesCore(w);
 
     option(6)->click(); // raw data on a fuel page
-    w.showPage(4);
-    EXPECT_EQ(w.gridPage()->mode(), DisplayMode::Raw);
+    w.parts().pages->showPage(4);
+    EXPECT_EQ(w.parts().gridPage()->mode(), DisplayMode::Raw);
     expectGridMatchesCore(w);
-    w.showPage(8);
-    w.showPage(1);
-    EXPECT_EQ(w.gridPage()->mode(), DisplayMode::AfRatio);
+    w.parts().pages->showPage(8);
+    w.parts().pages->showPage(1);
+    EXPECT_EQ(w.parts().gridPage()->mode(), DisplayMode::AfRatio);
+}
+
+// A screen reader's "toggle" on an option button calls toggle(), which emits no click: the option
+// must follow the button's checked state all the same.
+TEST(ShellOptions, ScreenReaderToggleActsLikeAClick)
+{
+    EditorRig rig;
+    rig.start();
+    MainWindow& w = *rig.window;
+    EmulatorSettings& settings = w.parts().setupPage()->settings();
+    settings.emulator_count = 2;
+    const auto toggle = [&w](const char* name) {
+        QAccessibleInterface* button =
+            QAccessible::queryAccessibleInterface(w.findChild<QRadioButton*>(name));
+        ASSERT_NE(button, nullptr);
+        ASSERT_NE(button->actionInterface(), nullptr);
+        button->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    };
+    struct Case
+    {
+        const char* button;
+        std::function<bool()> took;
+    };
+    const Case cases[] = {
+        {"OptionRomOddEven", [&] { return settings.emulator_rom == 2; }},
+        {"OptionRomEvenEven", [&] { return settings.emulator_rom == 4; }},
+        {"Option16bit", [&] { return settings.emulator_bits == 16; }},
+        {"OptionPullLow", [&] { return settings.emulator_resistor == 1; }},
+        {"Option3", [&] { return w.parts().gridPage()->mode() == DisplayMode::AfRatio; }},
+        {"Option6", [&] { return w.parts().gridPage()->mode() == DisplayMode::Raw; }},
+    };
+    w.parts().pages->showPage(1);
+    for (const Case& c : cases) {
+        toggle(c.button);
+        EXPECT_TRUE(w.findChild<QRadioButton*>(c.button)->isChecked()) << c.button;
+        EXPECT_TRUE(c.took()) << c.button;
+    }
+    // One board: the 16-bit choice is refused and the 8-bit button shows what holds.
+    settings.emulator_count = 1;
+    toggle("Option8bit");
+    toggle("Option16bit");
+    EXPECT_EQ(settings.emulator_bits, 8);
+    EXPECT_TRUE(w.findChild<QRadioButton*>("Option8bit")->isChecked());
 }
 
 TEST(ShellClosing, CloseAndExitAnswers)
@@ -577,16 +635,16 @@ TEST(ShellKeys, EveryPressOfAWindowKeyActsOnce)
     QTest::keyClick(box, Qt::Key_F1);
     EXPECT_EQ(rig.dialogs.messages.size(), 2u);
 
-    w.showPage(1);
-    const double spin = w.mapView()->model().spin;
+    w.parts().pages->showPage(1);
+    const double spin = w.parts().mapView()->model().spin;
     for (int i = 0; i < 3; ++i)
-        QTest::keyClick(w.grid(), Qt::Key_Left); // the grid moves its cursor, the view turns
-    EXPECT_EQ(w.mapView()->model().spin, spin + 30);
-    QTest::keyClick(w.grid(), Qt::Key_F1); // ignored by the grid, passed up through its parents
-    QTest::keyClick(w.grid(), Qt::Key_F1);
+        QTest::keyClick(w.parts().grid(), Qt::Key_Left); // the grid moves its cursor, the view turns
+    EXPECT_EQ(w.parts().mapView()->model().spin, spin + 30);
+    QTest::keyClick(w.parts().grid(), Qt::Key_F1); // ignored by the grid, passed up through its parents
+    QTest::keyClick(w.parts().grid(), Qt::Key_F1);
     EXPECT_EQ(rig.dialogs.messages.size(), 4u);
-    QTest::keyClick(w.grid(), Qt::Key_S);
-    QTest::keyClick(w.grid(), Qt::Key_S);
+    QTest::keyClick(w.parts().grid(), Qt::Key_S);
+    QTest::keyClick(w.parts().grid(), Qt::Key_S);
     EXPECT_EQ(rig.dialogs.saves.size(), 2u); // both asked for a map file name (and were cancelled)
 }
 

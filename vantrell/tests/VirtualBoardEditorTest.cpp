@@ -42,7 +42,7 @@ class VirtualBoardEditor : public ::testing::Test
                                                                         folder.path(), "--port-number", "1"});
         ASSERT_TRUE(board->start()) << board->errorText().toStdString();
         window = std::make_unique<MainWindow>(folder.path(), dialogs, port, clock, testing::noPorts);
-        window->showPage(1);
+        window->parts().pages->showPage(1);
     }
     void TearDown() override
     {
@@ -57,7 +57,7 @@ class VirtualBoardEditor : public ::testing::Test
     {
         testing::setUpTwoBoards(*window);
         trigger(*window, "menu_emulator_toggle");
-        ASSERT_TRUE(window->link().isOnline()) << window->statusWindow()->log().text();
+        ASSERT_TRUE(window->parts().link().isOnline()) << window->parts().statusWindow()->log().text();
     }
 
     std::vector<std::vector<std::uint8_t>> shortWrites()
@@ -73,12 +73,12 @@ class VirtualBoardEditor : public ::testing::Test
 
     void select(int top, int left, int bottom, int right)
     {
-        window->grid()->clearSelection();
-        window->grid()->setCurrentCell(top, left);
-        window->grid()->selectRange(CellBlock{top, left, bottom, right});
+        window->parts().grid()->clearSelection();
+        window->parts().grid()->setCurrentCell(top, left);
+        window->parts().grid()->selectRange(CellBlock{top, left, bottom, right});
     }
 
-    const RomBuffer& rom() const { return window->state().rom.buffer(); }
+    const RomBuffer& rom() const { return window->parts().state.rom.buffer(); }
 
     ProgramFolder folder;
     TestDialogs dialogs;
@@ -91,10 +91,10 @@ class VirtualBoardEditor : public ::testing::Test
 TEST_F(VirtualBoardEditor, BlockPlusSendsTwelveShortWritesToEachBoardInRowOrder)
 {
     goOnline();
-    window->showPage(1);
+    window->parts().pages->showPage(1);
     select(3, 5, 5, 8);
     board->frames(); // forget the search
-    QTest::keyClick(window->grid(), Qt::Key_Equal);
+    QTest::keyClick(window->parts().grid(), Qt::Key_Equal);
     const auto writes = shortWrites();
     ASSERT_EQ(writes.size(), 24u);
     std::size_t i = 0;
@@ -123,11 +123,11 @@ TEST_F(VirtualBoardEditor, BlockPlusSendsTwelveShortWritesToEachBoardInRowOrder)
 TEST_F(VirtualBoardEditor, OfflineEditSendsNothingAndTheUploadMakesBothBoardsEqual)
 {
     select(2, 2, 4, 4);
-    QTest::keyClick(window->grid(), Qt::Key_F);
+    QTest::keyClick(window->parts().grid(), Qt::Key_F);
     goOnline();
     board->frames();
     trigger(*window, "menu_emulator_upload");
-    EXPECT_NE(window->statusWindow()->log().text().find("buffer moved to emulator successfully"),
+    EXPECT_NE(window->parts().statusWindow()->log().text().find("buffer moved to emulator successfully"),
               std::string::npos);
     for (int id : {1, 2}) {
         const auto memory = board->memory(id);
@@ -149,7 +149,7 @@ TEST_F(VirtualBoardEditor, UndoAndRedoOnlineLeaveBothBoardsEqualToTheBuffer)
     };
     const std::vector<std::uint8_t> before = rom().bytes();
     select(3, 5, 5, 8);
-    QTest::keyClick(window->grid(), Qt::Key_Plus, Qt::ShiftModifier);
+    QTest::keyClick(window->parts().grid(), Qt::Key_Plus, Qt::ShiftModifier);
     const std::vector<std::uint8_t> edited = rom().bytes();
     expectBoardsEqual("after the edit");
     board->frames();
@@ -177,7 +177,7 @@ TEST_F(VirtualBoardEditor, UploadToASilentOrHungUpBoardEndsIncompleteAndEditingG
         goOnline();
         ASSERT_TRUE(board->fault(fault, 1000));
         trigger(*window, "menu_emulator_upload");
-        const std::string log = window->statusWindow()->log().text();
+        const std::string log = window->parts().statusWindow()->log().text();
         EXPECT_NE(
             log.find(std::string(fault) == "hangup" ? "Comms error detected" : "Emulator not responding"),
             std::string::npos)
@@ -186,7 +186,7 @@ TEST_F(VirtualBoardEditor, UploadToASilentOrHungUpBoardEndsIncompleteAndEditingG
                   std::string::npos)
             << log;
         EXPECT_EQ(log.find("buffer moved to emulator successfully"), std::string::npos);
-        EXPECT_FALSE(window->link().isOnline());
+        EXPECT_FALSE(window->parts().link().isOnline());
         EXPECT_FALSE(port.isOpen());
         EXPECT_EQ(window->findChild<QLabel*>("status_emulator")->text(), "Emulator : INACTIVE");
         EXPECT_EQ(window->findChild<QProgressBar*>("progress")->value(), 0);
@@ -195,7 +195,7 @@ TEST_F(VirtualBoardEditor, UploadToASilentOrHungUpBoardEndsIncompleteAndEditingG
 
         select(2, 2, 2, 2);
         const std::uint8_t before = rom().at(kMaps[0] + 16 + 1);
-        QTest::keyClick(window->grid(), Qt::Key_Equal);
+        QTest::keyClick(window->parts().grid(), Qt::Key_Equal);
         EXPECT_EQ(rom().at(kMaps[0] + 16 + 1), before + 1);
     }
 }
@@ -236,7 +236,7 @@ TEST_F(VirtualBoardEditor, RandomOperationsLeaveTheBoardsAsTheModelSays)
         const int what = pick(0, 99);
         if (what < 3 && toggles < 4) {
             trigger(*window, "menu_emulator_toggle");
-            online = window->link().isOnline();
+            online = window->parts().link().isOnline();
             ++toggles;
             continue;
         }
@@ -247,13 +247,13 @@ TEST_F(VirtualBoardEditor, RandomOperationsLeaveTheBoardsAsTheModelSays)
             continue;
         }
         const int tab = pick(1, 4);
-        if (window->currentTab() != tab)
-            window->showPage(tab);
+        if (window->parts().pages->currentTab() != tab)
+            window->parts().pages->showPage(tab);
         const int top = pick(1, 16), left = pick(1, 16);
         const int bottom = std::min(16, top + pick(0, 3)), right = std::min(16, left + pick(0, 3));
         select(top, left, bottom, right);
         const auto& [key, mods] = keys[pick(0, 8)];
-        QTest::keyClick(window->grid(), static_cast<Qt::Key>(key), mods);
+        QTest::keyClick(window->parts().grid(), static_cast<Qt::Key>(key), mods);
         ++(online ? onlineEdits : offlineEdits);
         if (online) {
             if (key == Qt::Key_BracketLeft || key == Qt::Key_BracketRight) {
@@ -275,7 +275,7 @@ TEST_F(VirtualBoardEditor, RandomOperationsLeaveTheBoardsAsTheModelSays)
     EXPECT_GT(offlineEdits, 10);
     if (!online)
         trigger(*window, "menu_emulator_toggle");
-    ASSERT_TRUE(window->link().isOnline());
+    ASSERT_TRUE(window->parts().link().isOnline());
     trigger(*window, "menu_emulator_upload");
     expected = rom().bytes();
     checkBoards(301);
@@ -306,7 +306,7 @@ class VirtualBoardScan : public ::testing::Test
     {
         return testsupport::child<T>(*window, name);
     }
-    std::string log() const { return window->statusWindow()->log().text(); }
+    std::string log() const { return window->parts().statusWindow()->log().text(); }
     // The log from the scan on: the lines since the last "Config Selected".
     std::string logSinceScan() const
     {
@@ -326,29 +326,29 @@ class VirtualBoardScan : public ::testing::Test
 TEST_F(VirtualBoardScan, ScanFindsBoardsOneAndTwoAndGoingOnlineReportsVersionAndSize)
 {
     start({"--boards", "1,2", "--size", "27c256", "--version", "1.2"});
-    ASSERT_EQ(window->currentTab(), 8);
+    ASSERT_EQ(window->parts().pages->currentTab(), 8);
     QTest::mouseClick(child<QPushButton>("button_scan"), Qt::LeftButton);
     EXPECT_EQ(logSinceScan(), "Scanning for emulators - please wait - powering comport\r\n"
                               "Found  2 emulators\r\nEmulator ID  1\r\nEmulator ID  2\r\n");
     EXPECT_GE(clock.skipped(), std::chrono::milliseconds(2900)); // the pause went through the clock
-    EXPECT_EQ(window->setupPage()->settings().emulator_count, 2);
-    EXPECT_EQ(window->link().foundCount(), 2);
+    EXPECT_EQ(window->parts().setupPage()->settings().emulator_count, 2);
+    EXPECT_EQ(window->parts().link().foundCount(), 2);
     EXPECT_EQ(child<QLineEdit>("TextEmulatorsFound")->text(), "2");
     EXPECT_EQ(child<QProgressBar>("scanbar")->value(), 0);
     EXPECT_TRUE(port.isOpen()); // powered, not online
-    EXPECT_FALSE(window->link().isOnline());
+    EXPECT_FALSE(window->parts().link().isOnline());
 
     child<QRadioButton>("OptionRomStraight")->click();
     child<QRadioButton>("Option16bit")->click();
     EXPECT_TRUE(child<QRadioButton>("Option16bit")->isChecked());
     QTest::mouseClick(child("status_emulator"), Qt::LeftButton);
-    ASSERT_TRUE(window->link().isOnline()) << log();
+    ASSERT_TRUE(window->parts().link().isOnline()) << log();
     EXPECT_NE(log().find("Looking for emulator on selected comport for 10 seconds\r\n"
                          "Emulator found : v 1. 2\r\nCan emulate up to 27c256 eprom size\r\n"),
               std::string::npos)
         << log();
     EXPECT_EQ(child<QLabel>("status_emulator")->text(), "Emulator : ACTIVE");
-    EXPECT_EQ(window->link().emulatorOffset(), 0);
+    EXPECT_EQ(window->parts().link().emulatorOffset(), 0);
     // Online the label takes the engine label's background; offline it is red.
     auto background = [&](const char* name) {
         const QImage image = child(name)->grab().toImage();
@@ -358,7 +358,7 @@ TEST_F(VirtualBoardScan, ScanFindsBoardsOneAndTwoAndGoingOnlineReportsVersionAnd
 
     // Offline again from the status label: port closed.
     QTest::mouseClick(child("status_emulator"), Qt::LeftButton);
-    EXPECT_FALSE(window->link().isOnline());
+    EXPECT_FALSE(window->parts().link().isOnline());
     EXPECT_FALSE(port.isOpen());
     EXPECT_EQ(child<QLabel>("status_emulator")->text(), "Emulator : INACTIVE");
     EXPECT_EQ(background("status_emulator"), QColor(255, 0, 0));
@@ -373,17 +373,17 @@ TEST_F(VirtualBoardScan, LargerBoardMovesTheImageToTheTopOfItsMemory)
     child<QRadioButton>("OptionRomStraight")->click();
     child<QRadioButton>("Option16bit")->click(); // one board: 8 bits
     EXPECT_TRUE(child<QRadioButton>("Option8bit")->isChecked());
-    EXPECT_EQ(window->setupPage()->settings().emulator_bits, 8);
-    window->toggleEmulator();
-    ASSERT_TRUE(window->link().isOnline()) << log();
+    EXPECT_EQ(window->parts().setupPage()->settings().emulator_bits, 8);
+    window->parts().linkActions->toggleOnline();
+    ASSERT_TRUE(window->parts().link().isOnline()) << log();
     EXPECT_NE(log().find("Emulator found : v 1. 0\r\nCan emulate up to 27c512 eprom size\r\n"),
               std::string::npos)
         << log();
-    EXPECT_EQ(window->link().emulatorOffset(), 0x10000 - 0x8000);
-    window->uploadRom();
+    EXPECT_EQ(window->parts().link().emulatorOffset(), 0x10000 - 0x8000);
+    window->parts().linkActions->upload();
     const auto memory = board->memory(2);
     ASSERT_TRUE(memory);
-    const auto& rom = window->state().rom.bytes();
+    const auto& rom = window->parts().state.rom.bytes();
     EXPECT_TRUE(std::equal(rom.begin(), rom.end(), memory->begin() + 0x8000));
 }
 
@@ -395,10 +395,10 @@ TEST_F(VirtualBoardScan, ScanThatFindsNoBoardKeepsTheCountAndAsksForOne)
                               "Found  0 emulators\r\n"
                               "Please connect an emulator (or emulators) to selected comport\r\n"
                               "Or run the Pellory program first...\r\n");
-    EXPECT_EQ(window->setupPage()->settings().emulator_count, 0);
+    EXPECT_EQ(window->parts().setupPage()->settings().emulator_count, 0);
     EXPECT_EQ(child<QLineEdit>("TextEmulatorsFound")->text(), "0");
     QTest::mouseClick(child("status_emulator"), Qt::LeftButton);
-    EXPECT_FALSE(window->link().isOnline());
+    EXPECT_FALSE(window->parts().link().isOnline());
     EXPECT_NE(log().rfind(kSettingsIncomplete), std::string::npos);
 }
 

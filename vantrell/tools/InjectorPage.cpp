@@ -1,7 +1,7 @@
 #include "vantrell/tools/InjectorPage.h"
 
 #include "vantrell/tools/PageFont.h"
-#include "vantrell/tools/InjectorTools.h"
+#include "vantrell/tools/core/InjectorTools.h"
 
 #include <QGridLayout>
 #include <QLabel>

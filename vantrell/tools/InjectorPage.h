@@ -5,8 +5,8 @@
 #pragma once
 
 #include "common/StatusSink.h"
-#include "vantrell/shell/EditorSeams.h"
-#include "vantrell/shell/EditorState.h"
+#include "vantrell/editor/Dialogs.h"
+#include "vantrell/editor/EditorState.h"
 
 #include <QGroupBox>
 

@@ -5,9 +5,9 @@
 
 #include "common/StatusSink.h"
 #include "vantrell/keyboard/EditKeyReader.h"
-#include "vantrell/shell/EditorSeams.h"
-#include "vantrell/shell/EditorState.h"
-#include "vantrell/tools/Limiters.h"
+#include "vantrell/editor/Dialogs.h"
+#include "vantrell/editor/EditorState.h"
+#include "vantrell/tools/core/Limiters.h"
 
 #include <QGroupBox>
 

@@ -9,8 +9,8 @@
 // 0.1 to 4.0, and zooming in stops growing it once it fills the canvas.
 #pragma once
 
-#include "vantrell/shell/EditorState.h"
-#include "vantrell/tools/MapViewModel.h"
+#include "vantrell/editor/EditorState.h"
+#include "vantrell/tools/core/MapViewModel.h"
 
 #include <QGroupBox>
 #include <QImage>

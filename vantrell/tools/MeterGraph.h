@@ -5,7 +5,7 @@
 // changes, for example when the page is first shown after a drawing made while it was hidden.
 #pragma once
 
-#include "vantrell/tools/AirflowMeterSwap.h"
+#include "vantrell/tools/core/AirflowMeterSwap.h"
 
 #include <QPixmap>
 #include <QWidget>

@@ -9,7 +9,7 @@
 // when the link goes offline and when an image or a definition is loaded (the marks go too then).
 #pragma once
 
-#include "vantrell/rom/RomBuffer.h"
+#include "vantrell/document/RomBuffer.h"
 
 #include <cstddef>
 #include <cstdint>

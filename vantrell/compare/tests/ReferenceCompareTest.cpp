@@ -1,7 +1,7 @@
 #include "vantrell/compare/ReferenceCompare.h"
 
 #include "vantrell/document/tests/DocumentTestSupport.h"
-#include "vantrell/tools/tests/ToolTestSupport.h"
+#include "vantrell/tools/core/tests/ToolTestSupport.h"
 
 #include <gtest/gtest.h>
 

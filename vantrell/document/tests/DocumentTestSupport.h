@@ -4,6 +4,8 @@
 
 #include "vantrell/document/RomDocument.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 
 namespace vantrell::testing {
@@ -12,7 +14,8 @@ inline void poke(RomDocument& doc, std::uint32_t address, std::uint8_t value)
 {
     EditStepBuilder step(doc.buffer());
     step.write(address, value);
-    doc.apply(step.finish("test setup", EditSource::MapFile, false)); // the boards are not told
+    // The boards are not told.
+    ASSERT_TRUE(doc.apply(step.finish("test setup", EditSource::MapFile, false)));
 }
 
 } // namespace vantrell::testing

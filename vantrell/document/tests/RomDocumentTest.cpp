@@ -50,7 +50,7 @@ TEST(RomDocument, ListenersHearStepsInTheOrderTheyWereAddedAndLoadsAsLoads)
     doc.removeListener(&first);
     EditStepBuilder again(doc.buffer());
     again.write(4, 1);
-    doc.apply(again.finish("again", EditSource::Limit));
+    ASSERT_TRUE(doc.apply(again.finish("again", EditSource::Limit)));
 
     EXPECT_EQ(log, (std::vector<std::string>{"first load 0", "second load 0", "first load 2", "second load 2",
                                              "first load 1", "second load 1", "first step poke",

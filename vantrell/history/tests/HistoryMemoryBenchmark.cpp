@@ -22,7 +22,7 @@ void FullHistory(benchmark::State& state)
             for (std::uint32_t c = 0; c < cells; ++c) // one range a cell, as the grid's keys write them
                 step.write((n * 16 + c * 17) % 32768,
                            static_cast<std::uint8_t>(step.at((n * 16 + c * 17) % 32768) + 1));
-            doc.apply(step.finish("edit of cells on Main Fuel Map", vantrell::EditSource::GridKeys));
+            (void)doc.apply(step.finish("edit of cells on Main Fuel Map", vantrell::EditSource::GridKeys));
         }
         bytes = history.memoryBytes();
     }

@@ -7,7 +7,7 @@
 #include "vantrell/tools/MeterGraph.h"
 
 #include "ToolTestSupport.h"
-#include "vantrell/rom/RomFile.h"
+#include "vantrell/document/RomFile.h"
 #include "testsupport/WidgetLookup.h"
 
 #include <QApplication>

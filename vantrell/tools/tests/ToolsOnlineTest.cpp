@@ -1,9 +1,9 @@
 // The tools against the real virtual-board program over a pseudo-terminal: each operation puts exactly
 // its writes on the wire, in order, and the board's memory equals the ROM buffer afterwards.
-#include "vantrell/tools/AirflowMeterSwap.h"
-#include "vantrell/tools/InjectorTools.h"
-#include "vantrell/tools/Limiters.h"
-#include "vantrell/tools/MapOperations.h"
+#include "vantrell/tools/core/AirflowMeterSwap.h"
+#include "vantrell/tools/core/InjectorTools.h"
+#include "vantrell/tools/core/Limiters.h"
+#include "vantrell/tools/core/MapOperations.h"
 #include "vantrell/link/LinkWriteThrough.h"
 
 #include "ToolTestSupport.h"
@@ -13,7 +13,7 @@
 #include "testsupport/PauseSkippingClock.h"
 #include "testsupport/VirtualBoard.h"
 #include "vantrell/link/EmulatorLink.h"
-#include "vantrell/rom/RomFile.h"
+#include "vantrell/document/RomFile.h"
 
 #include <QCoreApplication>
 

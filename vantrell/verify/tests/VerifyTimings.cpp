@@ -82,7 +82,7 @@ void uploadOfChanges()
     vantrell::EditStepBuilder step(s.document.buffer());
     for (std::uint32_t a = 0x7000; a < 0x7100; ++a)
         step.write(a, static_cast<std::uint8_t>(step.at(a) + 1));
-    s.document.apply(step.finish("map", vantrell::EditSource::Shunt, false));
+    (void)s.document.apply(step.finish("map", vantrell::EditSource::Shunt, false));
     start = std::chrono::steady_clock::now();
     const auto sends = s.check.sendDiffering(s.check.foundIds());
     const double deltaTook = secondsSince(start);
