@@ -66,3 +66,14 @@ w('scanner', 'maps32k', bytes([5, 0x28]) + s(b'7000') + bytes(8) + demo[0x6e00:0
 w('map_finder', 'maps16k', bytes([20]) + demo16[0x2e00:0x3200])
 w('map_finder', 'maps32k', bytes([20]) + demo[0x6f00:0x7300])
 w('map_finder', 'axes32k', bytes([4]) + demo[0x7300:0x7700])
+# Diagnostic link frames: the stream bytes, then (read from the back) the piece sizes, their count,
+# whether a stop is expected, and the frame length less one.
+def ecu_frame(data):
+    return bytes([0xFF, len(data)]) + bytes(data)
+
+
+stream = b''.join(ecu_frame([0x00, 0xC0, 0x01, 0x40, 138, 0, 69, 176, 22, 0x00, 0xC4, 88, 56]) for _ in range(6))
+w('consult_frames', 'clean', stream + b'\xff' + bytes([5, 3, 1, 3, 0, 12]))
+w('consult_frames', 'noisy', stream[:20] + bytes([0x5A, 0xFF, 0x00]) + stream[20:] + bytes([7, 1, 1]) + b'\xcf'
+  + bytes([2, 1, 12]))
+w('consult_frames', 'reply', bytes([0xFF, 4, 0x21, 5, 0x34, 12]) + bytes([0, 0, 3]))
