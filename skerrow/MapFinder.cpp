@@ -538,14 +538,14 @@ bool axesNotMap(std::span<const std::uint8_t> x, const AxisBytes& axes, std::int
 // aside.
 struct Evidence
 {
-    int alignment = 0; // 2 on a 256-byte boundary, 1 on a 16-byte one
+    int alignment = 0; // 2 on a boundary of the table's size (256 bytes for 16x16), 1 on a row's
     bool axisRows = false;
     bool whole = false; // no break in its lines
 };
 
-int alignmentOf(std::int64_t address)
+int alignmentOf(std::int64_t address, int n)
 {
-    return address % 256 == 0 ? 2 : address % 16 == 0 ? 1 : 0;
+    return address % (static_cast<std::int64_t>(n) * n) == 0 ? 2 : address % n == 0 ? 1 : 0;
 }
 
 // Tables that overlap by more than half and lie whole rows apart are one map seen a few rows aside
@@ -607,7 +607,7 @@ std::vector<MapCandidate> findMaps(std::span<const std::uint8_t> image, int coun
                 continue;
             judged.push_back(
                 {{item.address, n, j.judgement.score, j.judgement.kind, j.judgement.flaggedCells, {}, {}},
-                 {alignmentOf(item.address), holdsAxisRows, j.whole}});
+                 {alignmentOf(item.address, n), holdsAxisRows, j.whole}});
         }
     };
     judgeAll(pool16, 16);

@@ -66,8 +66,8 @@ double scoreWindow(std::span<const std::uint8_t> image, std::int64_t address, in
 // not listed (a 16x16 map whose own rows rise like axes is kept, see MapFinder.cpp). Tables of one
 // size that lie whole rows apart and overlap by more than half are one map seen a few rows aside:
 // of those that score at least three quarters of the best of them, the one the evidence favours is
-// listed, with its own score (on a 256-byte boundary before a 16-byte one before neither, then
-// without axis rows, then without a break in its lines, then the higher score). Each
+// listed, with its own score (on a boundary of the table's size before one of its rows before
+// neither, then without axis rows, then without a break in its lines, then the higher score). Each
 // 16x16 candidate gets the axes that fit it best (findAxes, bestAxesFor) among the rising runs of
 // the image that lie neither in it nor in another listed 16x16 table scoring 50 or more (such runs
 // are rows of a map).
