@@ -148,10 +148,13 @@ void BoardBus::answerAddressed(const emulink::Bytes& frame, std::vector<Reply>& 
             continue;
         Reply reply;
         switch (command) {
-        case emulink::kCmdVersion:
+        case emulink::kCmdVersion: {
+            const std::uint32_t claimed =
+                board.config.reportedCapacity != 0 ? board.config.reportedCapacity : board.config.capacity;
             reply.bytes = {board.config.major, board.config.minor,
-                           static_cast<std::uint8_t>(board.config.capacity == 0x8000 ? '1' : '2')};
+                           static_cast<std::uint8_t>(claimed == 0x8000 ? '1' : '2')};
             break;
+        }
         case emulink::kCmdStatus:
             reply.bytes = {kStatusByte};
             break;

@@ -29,6 +29,9 @@ struct BoardConfig
     std::uint8_t major = 1;
     std::uint8_t minor = 0;
     std::uint32_t capacity = 0x8000; // 0x8000 (27C256) or 0x10000 (27C512)
+    // The size its version reply claims; 0: its capacity. A board that claims more than it holds (a
+    // fault) wraps the writes above its memory round to the bottom.
+    std::uint32_t reportedCapacity = 0;
 };
 
 struct Board

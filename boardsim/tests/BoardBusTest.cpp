@@ -103,6 +103,13 @@ TEST(BoardBus, AddressesBeyondASmallBoardWrapRoundItsMemory)
     bus.receive(emulink::chunkWrite(1, 0x7F80, counting(256)));
     EXPECT_EQ(bus.boards()[0].memory[0x7FFF], 0x7F);
     EXPECT_EQ(bus.boards()[0].memory[0x0000], 0x80);
+
+    // A board that claims the large size keeps its small memory and wraps all the same.
+    BoardBus liar({BoardConfig{1, 1, 0, 0x8000, 0x10000}});
+    EXPECT_EQ(replyBytes(liar.receive(emulink::versionRequest(1))), (std::vector<Bytes>{{1, 0, '2'}}));
+    EXPECT_EQ(liar.boards()[0].memory.size(), 0x8000u);
+    liar.receive(emulink::shortWrite(1, 0xC000, Bytes{0xCD}));
+    EXPECT_EQ(liar.boards()[0].memory[0x4000], 0xCD);
 }
 
 TEST(BoardBus, ConfigurationFramesAreTakenAndAnsweredByEveryBoard)
