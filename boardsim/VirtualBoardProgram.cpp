@@ -496,8 +496,12 @@ void VirtualBoardProgram::readEcuLine()
 void VirtualBoardProgram::queueEcu(const emulink::Bytes& bytes)
 {
     // Bytes leave one after the other at the line's speed, whatever the pseudo-terminal could take.
+    // A stream keeps the line busy without a gap: a piece queued a little late (the loop woke late)
+    // still follows the one before it at once, as on a real line.
     const auto byteTime = std::chrono::nanoseconds(consult::kByteTimeNs);
-    ecuLineFree_ = std::max(ecuLineFree_, Clock::now()) + byteTime * static_cast<long>(bytes.size());
+    const auto now = Clock::now();
+    const auto start = now - ecuLineFree_ < std::chrono::milliseconds(5) ? ecuLineFree_ : now;
+    ecuLineFree_ = start + byteTime * static_cast<long>(bytes.size());
     ecuOut_.push_back({ecuLineFree_, bytes, false});
 }
 

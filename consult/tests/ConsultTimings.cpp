@@ -1,0 +1,87 @@
+// Timings of the diagnostic link against the real virtual-board --ecu over a pseudo-terminal, as
+// ratios: frames per second over what a 9600 baud line carries for the chosen set, and CPU time over
+// wall time while streaming (this process only: the link, its frame reader, decoding and the trace).
+// Run by hand; not part of the tests.
+#include "Channels.h"
+#include "ConsultLink.h"
+#include "MapTrace.h"
+
+#include "emulink/QtSerialPort.h"
+#include "emulink/SteadyClock.h"
+#include "testsupport/VirtualBoard.h"
+
+#include <QCoreApplication>
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+double seconds(std::chrono::steady_clock::duration d)
+{
+    return std::chrono::duration<double>(d).count();
+}
+
+double cpuSeconds()
+{
+    return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
+}
+
+void stream(const char* name, const consult::StreamLayout& layout, std::chrono::seconds length)
+{
+    testsupport::VirtualBoard board({QStringLiteral("--ecu"), QStringLiteral("--definition"),
+                                     QStringLiteral(TESSAVEL_SOURCE_DIR "/demo/config/default")});
+    if (!board.start()) {
+        std::fprintf(stderr, "virtual-board: %s\n", qPrintable(board.errorText()));
+        std::exit(1);
+    }
+    emulink::SteadyClock clock;
+    emulink::QtSerialPort port;
+    consult::ConsultLink link(port, clock);
+    const std::vector<double> rpmAxis{400,  800,  1200, 1600, 2000, 2400, 2800, 3200,
+                                      3600, 4000, 4400, 4800, 5200, 5800, 6400, 7000};
+    const std::vector<double> loadAxis{10,  20,  32,  44,  56,  68,  80,  92,
+                                       104, 116, 128, 142, 156, 170, 185, 200};
+    consult::TraceTrail trail(16);
+    std::uint64_t frames = 0;
+    QObject::connect(&link, &consult::ConsultLink::frameReceived, [&](const consult::LiveFrame& f) {
+        ++frames;
+        const consult::Trace t =
+            consult::traceFromValues(f.values, layout.columnOf(consult::Channel::Rpm),
+                                     layout.columnOf(consult::kTpName), rpmAxis, loadAxis);
+        trail.add(t.row, t.col);
+    });
+    if (!link.connectPort(board.ecuPortPath()) || !link.startStream(layout)) {
+        std::fprintf(stderr, "no stream\n");
+        std::exit(1);
+    }
+    // The first frames, then the measured stretch.
+    clock.waitFor(5s, &port, [&] { return frames >= 5; });
+    const std::uint64_t first = frames;
+    const double cpu0 = cpuSeconds();
+    const auto start = std::chrono::steady_clock::now();
+    clock.pause(length);
+    const double wall = seconds(std::chrono::steady_clock::now() - start);
+    const double cpu = cpuSeconds() - cpu0;
+    const double rate = static_cast<double>(frames - first) / wall;
+    // FF, length, data: ten bits a byte at 9600 baud.
+    const double lineRate = 960.0 / static_cast<double>(layout.frameLength() + 2);
+    std::printf("%s (%zu data bytes): %.1f frames/s, the line carries %.1f, ratio %.3f; lost %llu\n", name,
+                layout.frameLength(), rate, lineRate, rate / lineRate,
+                static_cast<unsigned long long>(link.framesLost()));
+    std::printf("%s: cpu %.4f s over wall %.3f s while streaming, cpu/wall %.4f\n", name, cpu, wall,
+                cpu / wall);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    stream("every register and TP", consult::standardLayout(0x0108), 10s);
+    stream("RPM only", consult::StreamLayout({consult::Channel::Rpm}, {}), 5s);
+    return 0;
+}
