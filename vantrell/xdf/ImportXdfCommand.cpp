@@ -106,10 +106,10 @@ int runImportXdf(const QStringList& arguments, QTextStream& out, QTextStream& er
             << '\n';
     out.flush();
 
-    const QStringList missing = result.missing();
-    if (!missing.isEmpty()) {
-        err << QStringLiteral("Nothing written: the editor needs %1 (give them with --set KEY=VALUE)")
-                   .arg(missing.join(QStringLiteral(", ")))
+    const QStringList problems = result.problems();
+    if (!problems.isEmpty()) {
+        err << QStringLiteral("Nothing written: %1 (give values with --set KEY=VALUE)")
+                   .arg(problems.join(QStringLiteral("; ")))
             << '\n';
         return Incomplete;
     }

@@ -267,7 +267,9 @@ std::optional<std::int64_t> xdfNumber(const QString& text)
         v = t.mid(2).toLongLong(&ok, 16);
     else
         v = t.toLongLong(&ok, 10);
-    if (!ok)
+    // Far beyond any address, and small enough that adding a base offset cannot overflow.
+    constexpr qlonglong kLargest = 1ll << 48;
+    if (!ok || v > kLargest || v < -kLargest)
         return std::nullopt;
     return static_cast<std::int64_t>(v);
 }

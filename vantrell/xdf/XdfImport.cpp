@@ -2,6 +2,7 @@
 
 #include "vantrell/xdf/LinearEquation.h"
 
+#include "common/Numbers.h"
 #include "common/clsIniFile.h"
 
 #include <QFileInfo>
@@ -98,7 +99,7 @@ struct Place
     QString equation;
     bool isSigned() const { return (flags & 0x01u) != 0; }
     bool lsbFirst() const { return (flags & 0x02u) != 0; }
-    int bytes() const { return count * ((bits + 7) / 8); }
+    std::int64_t bytes() const { return static_cast<std::int64_t>(count) * ((bits + 7) / 8); }
 };
 
 bool inImage(const Place& p, std::int64_t imageSize)
@@ -106,11 +107,13 @@ bool inImage(const Place& p, std::int64_t imageSize)
     return p.address >= 0 && p.address + p.bytes() <= imageSize;
 }
 
+// How many values a place holds; kept far below what an int holds whatever the file says.
 int valueCount(const XdfData& d, int fallback)
 {
-    if (d.rows > 0 && d.columns > 0)
-        return d.rows * d.columns;
-    return std::max({d.rows, d.columns, fallback});
+    constexpr std::int64_t kMost = 1 << 24;
+    const std::int64_t n = d.rows > 0 && d.columns > 0 ? static_cast<std::int64_t>(d.rows) * d.columns
+                                                       : std::max({d.rows, d.columns, fallback});
+    return static_cast<int>(std::min(n, kMost));
 }
 
 QString constantName(const QString& title, qint64 line)
@@ -815,6 +818,35 @@ QStringList ImportResult::missing() const
         const DefinitionKey* k = find(QString::fromLatin1(key));
         if (k == nullptr || k->value.trimmed().isEmpty())
             out << QString::fromLatin1(key);
+    }
+    return out;
+}
+
+QStringList ImportResult::problems() const
+{
+    QStringList out;
+    for (const QString& key : missing())
+        out << key + QStringLiteral(" has no value");
+    if (!out.isEmpty())
+        return out;
+    const QString romText = find(QStringLiteral("romsize"))->value;
+    const double romSize = common::readNumber(romText.toStdString());
+    if (!common::startsWithNumber(romText.toStdString()) || romSize < 256 || romSize > 65536 ||
+        std::fmod(romSize, 256) != 0)
+        return {QStringLiteral("romsize %1 is not a ROM size the editor takes (256 to 65536 bytes in whole "
+                               "256-byte pages)")
+                    .arg(romText)};
+    for (const char* key : {"fuelhighmap", "fuellowmap", "ignhighmap", "ignlowmap", "fuelrev", "fuelflow",
+                            "ignrev", "ignflow"}) {
+        const QString text = find(QString::fromLatin1(key))->value;
+        const double length = QByteArray(key).endsWith("map") ? 256 : 16;
+        const double address = common::readNumber(text.toStdString());
+        if (!common::startsWithNumber(text.toStdString()) || address < 0)
+            out << QStringLiteral("%1 %2 is not an address").arg(QLatin1String(key), text);
+        else if (address + length > romSize)
+            out << QStringLiteral("%1 %2 reaches past the end of the %3-byte ROM")
+                       .arg(QLatin1String(key), text)
+                       .arg(romSize);
     }
     return out;
 }

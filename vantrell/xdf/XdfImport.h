@@ -48,6 +48,10 @@ struct ImportResult
     // The keys the editor cannot load a definition without that have no value: romsize, the four
     // maps and their four axes.
     QStringList missing() const;
+    // Why the editor would refuse a definition of these keys, one line each: the keys above without a
+    // value, a romsize it does not take, a map or axis that is not an address inside the ROM (values
+    // the user typed can be anything). Empty when the editor can load it.
+    QStringList problems() const;
 };
 
 // Chooses what the definition holds from the XDF and the image's bytes (the image tells the ROM

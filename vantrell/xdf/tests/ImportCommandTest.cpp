@@ -60,13 +60,21 @@ TEST_F(ImportCommand, NothingIsWrittenWhileTheEditorWouldLackKeysUntilTheyAreGiv
     EXPECT_TRUE(refused.err.contains(QStringLiteral("refused: Tables \"Fuel map high octane\"")) ||
                 refused.err.contains(QStringLiteral("refused: Table \"Fuel map high octane\"")))
         << refused.err.toStdString();
-    EXPECT_TRUE(refused.err.contains(QStringLiteral("Nothing written: the editor needs fuelhighmap")));
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("Nothing written: fuelhighmap has no value")));
     EXPECT_FALSE(QFile::exists(outPath()));
 
     QStringList given = args("small_maps.xdf");
     for (const char* kv : {"fuelhighmap=&h7000", "fuellowmap=&h7100", "fuelrev=&h7400", "fuelflow=&h7410",
                            "ignlowmap=&h7300", "IGNREV=&h7420", "ignflow=&h7430", "ignhighmap=&h7200"})
         given << QStringLiteral("--set") << QLatin1String(kv);
+    // A typed address is held to the same rules as the editor's loader.
+    const CommandRun pastTheEnd =
+        run(QStringList(given) << QStringLiteral("--set") << QStringLiteral("ignflow=&h7ff8"));
+    EXPECT_EQ(pastTheEnd.code, Incomplete);
+    EXPECT_TRUE(
+        pastTheEnd.err.contains(QStringLiteral("ignflow &h7ff8 reaches past the end of the 32768-byte ROM")))
+        << pastTheEnd.err.toStdString();
+    EXPECT_FALSE(QFile::exists(outPath()));
     const CommandRun filled = run(given);
     EXPECT_EQ(filled.code, Written) << filled.err.toStdString();
     EXPECT_TRUE(fileBytes(outPath()).contains("ignrev=&h7420\r\n"));
