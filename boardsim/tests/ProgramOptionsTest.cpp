@@ -93,3 +93,20 @@ TEST(ProgramOptions, HelpListsEveryOptionAndCommand)
         EXPECT_NE(help.find(word), std::string::npos) << word;
     EXPECT_TRUE(parse({"--help"}).help);
 }
+
+TEST(ProgramOptions, EcuOptionsNeedTheEcu)
+{
+    const ProgramOptions o =
+        parse({"--ecu", "--definition", "config/default", "--ecu-fault", "noise:3", "--ecu-fault", "SILENT"});
+    EXPECT_TRUE(o.ecu);
+    EXPECT_EQ(o.definitionFile, "config/default");
+    ASSERT_EQ(o.ecuFaults.size(), 2u);
+    EXPECT_EQ(o.ecuFaults[0], std::make_pair(boardsim::EcuFault::Noise, 3));
+    EXPECT_EQ(o.ecuFaults[1], std::make_pair(boardsim::EcuFault::Silent, 1));
+    EXPECT_FALSE(parse({}).ecu);
+
+    EXPECT_NE(refusal({"--definition", "x"}).find("--ecu"), std::string::npos);
+    EXPECT_FALSE(refusal({"--ecu", "--ecu-fault", "loud"}).empty());
+    EXPECT_FALSE(refusal({"--ecu", "--ecu-fault", "noise:x"}).empty());
+    EXPECT_NE(boardsim::helpText().find("--ecu"), std::string::npos);
+}
