@@ -150,6 +150,14 @@ def demo():
     return x
 
 
+def demo16k():
+    """The 16 KB demo image: the same layout 0x4000 lower, in an XDF whose region is 64 KB."""
+    x = Xdf("Demo turbo four 1.8 (XDF)", shift=-0x4000)
+    four_maps(x)
+    limits_and_constants(x)
+    return x
+
+
 def base_offset(form):
     """Addresses as the ECU sees them (the ROM from 0x8000), the base offset taking 0x8000 away."""
     base = {"attributes": '<BASEOFFSET offset="0x8000" subtract="1" />',
@@ -239,6 +247,7 @@ def odd_constants():
 
 FILES = {
     "demo.xdf": demo,
+    "demo16k.xdf": demo16k,
     "base_attributes.xdf": lambda: base_offset("attributes"),
     "base_element.xdf": lambda: base_offset("element"),
     "linked_axes.xdf": linked,

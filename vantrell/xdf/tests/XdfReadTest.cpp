@@ -1,5 +1,8 @@
 #include "vantrell/xdf/LinearEquation.h"
 #include "vantrell/xdf/XdfDocument.h"
+#include "vantrell/xdf/XdfImport.h"
+
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -89,6 +92,26 @@ TEST(XdfRead, BrokenOrForeignFilesAreRefusedWithTheReason)
     EXPECT_TRUE(foreign.error.contains(QStringLiteral("<html>"))) << foreign.error.toStdString();
     EXPECT_FALSE(readXdf("").ok);
     EXPECT_FALSE(readXdfFile(QStringLiteral("/nonexistent/file.xdf")).ok);
+}
+
+TEST(XdfRead, EveryCutOfAFileIsReadOrRefusedAndImportsWithoutFault)
+{
+    QFile file(QStringLiteral(TESSAVEL_SOURCE_DIR "/vantrell/xdf/tests/data/linked_axes.xdf"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray whole = file.readAll();
+    const QByteArray image(32768, '\x11');
+    int refused = 0;
+    for (qsizetype cut = 0; cut < whole.size(); cut += 97) {
+        const XdfRead r = readXdf(whole.left(cut));
+        refused += r.ok ? 0 : 1;
+        EXPECT_TRUE(r.ok || !r.error.isEmpty()) << cut;
+        // Half-read tables (a link to a table not yet read, an axis without data) import without fault.
+        const ImportResult imported = importXdf(r.document, image, std::nullopt, QStringLiteral("x.bin"));
+        EXPECT_EQ(imported.keys.size(), 38u);
+    }
+    EXPECT_GT(refused, 0);
+    const XdfRead r = readXdf(whole);
+    EXPECT_TRUE(importXdf(r.document, image, std::nullopt, QStringLiteral("x.bin")).problems().isEmpty());
 }
 
 TEST(LinearEquation, StraightLinesAreRecognisedAndCurvesRefused)
