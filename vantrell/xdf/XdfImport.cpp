@@ -198,7 +198,8 @@ struct MapGroup
     int ignitionVotes = 0;
     int knockVotes = 0;
     int mainVotes = 0;
-    QString problem; // why the definition cannot hold it
+    QString problem;     // why the definition cannot hold the map
+    QString axisProblem; // why it cannot hold the map's axes (the map itself it can)
     AxisPlace rpm, load;
     bool axesCertain = false;
     Kind kind = Kind::None;
@@ -387,10 +388,8 @@ class Importer
         g.rpm = rpmOnX ? x : y;
         g.load = rpmOnX ? y : x;
         for (const AxisPlace* a : {&g.rpm, &g.load})
-            if (!a->problem.isEmpty()) {
-                g.problem = a->problem;
-                return;
-            }
+            if (!a->problem.isEmpty() && g.axisProblem.isEmpty())
+                g.axisProblem = a->problem;
         const MapData data = mapData(image_, g.address);
         g.level = data.level;
         const Kind byWords = g.wordKind();
@@ -465,18 +464,34 @@ class Importer
         const QString how = certain ? QString() : QStringLiteral("; main or knock judged from the data");
         set(highKey, hexAddress(high->address), high->name() + how, certain && high->kindCertain);
         set(lowKey, hexAddress(low->address), low->name() + how, certain && low->kindCertain);
-        // Both maps of a kind share one pair of axes; the main map's are the ones written.
-        set(rpmKey, hexAddress(high->rpm.place.address), QStringLiteral("RPM axis of ") + high->name(),
-            high->axesCertain);
-        set(loadKey, hexAddress(high->load.place.address), QStringLiteral("load axis of ") + high->name(),
-            high->axesCertain);
-        if (low->rpm.place.address != high->rpm.place.address ||
-            low->load.place.address != high->load.place.address)
+        // Both maps of a kind share one pair of axes: the main map's, else the knock map's.
+        const MapGroup* axes = high->axisProblem.isEmpty()  ? high
+                               : low->axisProblem.isEmpty() ? low
+                                                            : nullptr;
+        if (axes == nullptr) {
+            for (const MapGroup* m : {high, low})
+                result_.refused << QStringLiteral("%1: %2; %3 and %4 are left to be filled in")
+                                       .arg(m->name(), m->axisProblem, QLatin1String(rpmKey),
+                                            QLatin1String(loadKey));
+            set(rpmKey, {}, high->axisProblem, false);
+            set(loadKey, {}, high->axisProblem, false);
+            return;
+        }
+        set(rpmKey, hexAddress(axes->rpm.place.address), QStringLiteral("RPM axis of ") + axes->name(),
+            axes->axesCertain);
+        set(loadKey, hexAddress(axes->load.place.address), QStringLiteral("load axis of ") + axes->name(),
+            axes->axesCertain);
+        const MapGroup* other = axes == high ? low : high;
+        if (!other->axisProblem.isEmpty())
+            result_.partial << QStringLiteral("%1: %2; the axes of the other %3 map are used")
+                                   .arg(other->name(), other->axisProblem, kindText);
+        else if (other->rpm.place.address != axes->rpm.place.address ||
+                 other->load.place.address != axes->load.place.address)
             result_.partial << QStringLiteral(
-                                   "%1 has axes of its own at %2 and %3; the definition shares the main "
-                                   "%4 map's axes between both maps")
-                                   .arg(low->name(), shownAddress(low->rpm.place.address),
-                                        shownAddress(low->load.place.address), kindText);
+                                   "%1 has axes of its own at %2 and %3; the definition shares the %4 "
+                                   "map axes of %5 between both maps")
+                                   .arg(other->name(), shownAddress(other->rpm.place.address),
+                                        shownAddress(other->load.place.address), kindText, axes->name());
     }
 
     // --- constants and small tables ---

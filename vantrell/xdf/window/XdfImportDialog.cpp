@@ -211,13 +211,13 @@ void XdfImportDialog::keyEdited(QTableWidgetItem* item)
 
 bool XdfImportDialog::save()
 {
-    const QStringList missing = result_.missing();
-    if (result_.keys.empty() || !missing.isEmpty()) {
-        dialogs_.showMessage(
-            this,
-            QStringLiteral("The editor cannot load a definition without %1. Enter them in "
-                           "the list, or choose another XDF.")
-                .arg(result_.keys.empty() ? QStringLiteral("its maps") : missing.join(QStringLiteral(", "))));
+    const QStringList problems = result_.problems();
+    if (result_.keys.empty() || !problems.isEmpty()) {
+        dialogs_.showMessage(this,
+                             QStringLiteral("The editor could not load this definition:\n%1\n\nEnter the "
+                                            "values in the list, or choose another XDF.")
+                                 .arg(result_.keys.empty() ? QStringLiteral("it has no maps")
+                                                           : problems.join(QLatin1Char('\n'))));
         return false;
     }
     const QDir config(QDir(programFolder_).filePath(QStringLiteral("config")));

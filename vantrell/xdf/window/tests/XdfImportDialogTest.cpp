@@ -113,7 +113,7 @@ TEST_F(XdfImportDialogTest, ListsEveryKeyWithItsSourceAndSavesTheUsersChange)
     EXPECT_TRUE(text.contains("fuelhighmap=&h7000\r\n"));
 }
 
-TEST_F(XdfImportDialogTest, RefusedMapsBlockTheSaveUntilTheUserGivesThem)
+TEST_F(XdfImportDialogTest, RefusedAxesBlockTheSaveUntilTheUserGivesThem)
 {
     XdfImportDialog dialog(folder.path(), answers);
     pick(dialog, "bad_axes.xdf", true);
@@ -124,16 +124,21 @@ TEST_F(XdfImportDialogTest, RefusedMapsBlockTheSaveUntilTheUserGivesThem)
         << lines.toStdString();
     QTest::mouseClick(child<QPushButton>(dialog, "import_save"), Qt::LeftButton);
     ASSERT_EQ(answers.messages.size(), 1);
-    EXPECT_TRUE(answers.messages[0].contains(QStringLiteral("fuelhighmap")))
+    EXPECT_TRUE(answers.messages[0].contains(QStringLiteral("fuelrev has no value")))
         << answers.messages[0].toStdString();
     EXPECT_FALSE(QFile::exists(answers.saveTo));
 
-    const std::pair<const char*, const char*> typed[] = {{"fuelhighmap", "&h7000"}, {"fuellowmap", "&h7100"},
-                                                         {"ignhighmap", "&h7200"},  {"ignlowmap", "&h7300"},
-                                                         {"fuelrev", "&h7400"},     {"fuelflow", "&h7410"},
-                                                         {"ignrev", "&h7420"},      {"ignflow", "&h7430"}};
+    // The maps are kept; the user types the four axes, one of them first past the end of the ROM.
+    EXPECT_EQ(keys->item(rowOf(keys, "fuelhighmap"), 1)->text(), QStringLiteral("&h7000"));
+    const std::pair<const char*, const char*> typed[] = {
+        {"fuelrev", "&h7400"}, {"fuelflow", "&h7410"}, {"ignrev", "&h7420"}, {"ignflow", "&h7ff8"}};
     for (const auto& [key, value] : typed)
         keys->item(rowOf(keys, key), 1)->setText(QLatin1String(value));
+    EXPECT_FALSE(dialog.save());
+    ASSERT_EQ(answers.messages.size(), 2);
+    EXPECT_TRUE(answers.messages[1].contains(QStringLiteral("ignflow &h7ff8 reaches past the end")))
+        << answers.messages[1].toStdString();
+    keys->item(rowOf(keys, "ignflow"), 1)->setText(QStringLiteral("&h7430"));
     EXPECT_TRUE(dialog.save());
     EXPECT_TRUE(QFile::exists(answers.saveTo));
 }
