@@ -231,6 +231,13 @@ def wrong_titles():
     return x
 
 
+def by_category():
+    """Titles that say nothing of the kind: the categories tell fuel from ignition, the data main from knock."""
+    x = Xdf("Demo, kinds from categories")
+    four_maps(x, titles=("Table A", "Table B", "Table C", "Table D"))
+    return x
+
+
 def odd_constants():
     """Constants the editor would misread: byte-swapped, signed, curved or offset conversions."""
     x = Xdf("Demo, constants in other forms")
@@ -256,6 +263,7 @@ FILES = {
     "bad_axes.xdf": bad_axes,
     "small_maps.xdf": small_maps,
     "wrong_titles.xdf": wrong_titles,
+    "by_category.xdf": by_category,
     "odd_constants.xdf": odd_constants,
 }
 

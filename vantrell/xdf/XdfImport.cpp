@@ -383,6 +383,9 @@ class Importer
         if (rpmOnX != romRowsAreX) {
             g.problem = QStringLiteral("RPM runs along the columns of its data in the ROM; our maps keep RPM "
                                        "in the rows");
+            if (!g.axesCertain)
+                g.problem += QStringLiteral(" (no axis says which is RPM: the y axis, which labels the rows, "
+                                            "was taken for it)");
             return;
         }
         g.rpm = rpmOnX ? x : y;

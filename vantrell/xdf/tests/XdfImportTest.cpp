@@ -20,7 +20,7 @@ TEST(XdfImport, EveryFormOfTheDemoMapsImportsAtTheDemoAddresses)
     // Base offsets as attributes and as an element, linked axes with stale addresses, column-major data
     // with RPM on x, titles that name other addresses: the addresses in the data count.
     for (const char* file : {"demo.xdf", "base_attributes.xdf", "base_element.xdf", "linked_axes.xdf",
-                             "column_major.xdf", "wrong_titles.xdf"}) {
+                             "column_major.xdf", "wrong_titles.xdf", "by_category.xdf"}) {
         const ImportResult r = importFile(file);
         EXPECT_TRUE(r.refused.isEmpty()) << file << ": " << joined(r.refused);
         EXPECT_TRUE(r.missing().isEmpty()) << file;
