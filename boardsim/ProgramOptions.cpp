@@ -148,6 +148,13 @@ bool parseProgramOptions(const std::vector<std::string>& args, ProgramOptions& o
         } else if (arg == "--definition") {
             if (!value(options.definitionFile))
                 return false;
+        } else if (arg == "--ecu-port-number") {
+            if (!value(v))
+                return false;
+            if (!readInt(v, 1, 255, options.ecuPortNumber)) {
+                error = "--ecu-port-number takes a number from 1 to 255";
+                return false;
+            }
         } else if (arg == "--ecu-fault") {
             if (!value(v))
                 return false;
@@ -209,8 +216,9 @@ bool parseProgramOptions(const std::vector<std::string>& args, ProgramOptions& o
         config.minor = static_cast<std::uint8_t>(minor);
         options.boards.push_back(config);
     }
-    if ((!options.definitionFile.empty() || !options.ecuFaults.empty()) && !options.ecu) {
-        error = "--definition and --ecu-fault belong to the ECU: add --ecu";
+    if ((!options.definitionFile.empty() || !options.ecuFaults.empty() || options.ecuPortNumber != 0) &&
+        !options.ecu) {
+        error = "--definition, --ecu-fault and --ecu-port-number belong to the ECU: add --ecu";
         return false;
     }
     return true;
@@ -225,7 +233,7 @@ Usage:
                 [--port-file FILE] [--program-folder DIR [--port-number N]]
                 [--load FILE[@ID]]... [--save-dir DIR] [--log FILE] [--fault NAME[:COUNT]]...
                 [--late-ms MS] [--no-stdin] [--help]
-                [--ecu [--definition FILE] [--ecu-fault NAME[:COUNT]]...]
+                [--ecu [--definition FILE] [--ecu-port-number N] [--ecu-fault NAME[:COUNT]]...]
 
 Options:
   --boards IDS          IDs of the boards on the line, one or two, comma separated (default 1).
@@ -261,6 +269,8 @@ Options:
                         answers CF); D1 F0 fault codes, C1 F0 clears them, D0 F0 part number.
   --definition FILE     the engine definition for the ECU's maps and its TP address ([consult]
                         tpram); by default the one config/emulator.ini names in --program-folder.
+  --ecu-port-number N   with --program-folder, also set [ports] N=<ECU path> in its ports.ini
+                        (emptied again at exit like the boards' entry); default: --port-number + 1.
   --ecu-fault NAME[:COUNT]  an ECU fault at start (see "ecu fault" below).
 
 Start-up: the first line on standard output is "PORT <path>" (flushed), e.g. PORT /dev/pts/3.

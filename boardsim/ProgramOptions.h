@@ -36,6 +36,7 @@ struct ProgramOptions
     bool ecu = false;
     std::string definitionFile;
     std::vector<std::pair<EcuFault, int>> ecuFaults;
+    int ecuPortNumber = 0; // [ports] number of the ECU's line in --program-folder; 0: the boards' + 1
 };
 
 // Reads the arguments (without the program name). On a bad argument returns false with a one-line reason.

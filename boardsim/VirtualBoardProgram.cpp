@@ -173,7 +173,8 @@ bool VirtualBoardProgram::announcePort(std::string& error)
         std::filesystem::create_directories(config, ec);
         common::clsIniFile ini;
         ini.File = (config / "ports.ini").string();
-        if (ec || ini.SaveSetting("ports", std::to_string(options_.portNumber), portPath_) == 0) {
+        if (ec || ini.SaveSetting("ports", std::to_string(options_.portNumber), portPath_) == 0 ||
+            (ecu_ && ini.SaveSetting("ports", std::to_string(ecuPortNumber()), ecuPath_) == 0)) {
             error = "cannot write " + ini.File;
             return false;
         }
@@ -193,9 +194,20 @@ void VirtualBoardProgram::releasePort()
     // An entry that another board has written meanwhile is left alone.
     common::clsIniFile ini;
     ini.File = (std::filesystem::path(options_.programFolder) / "config" / "ports.ini").string();
-    const std::string key = std::to_string(options_.portNumber);
-    if (ini.GetSetting("ports", key) == portPath_ && ini.SaveSetting("ports", key, "") == 0)
-        std::fprintf(stderr, "virtual-board: cannot clear port %s in %s\n", key.c_str(), ini.File.c_str());
+    const auto release = [&](int number, const std::string& path) {
+        const std::string key = std::to_string(number);
+        if (ini.GetSetting("ports", key) == path && ini.SaveSetting("ports", key, "") == 0)
+            std::fprintf(stderr, "virtual-board: cannot clear port %s in %s\n", key.c_str(),
+                         ini.File.c_str());
+    };
+    release(options_.portNumber, portPath_);
+    if (ecu_ && !ecuPath_.empty())
+        release(ecuPortNumber(), ecuPath_);
+}
+
+int VirtualBoardProgram::ecuPortNumber() const
+{
+    return options_.ecuPortNumber > 0 ? options_.ecuPortNumber : options_.portNumber % 255 + 1;
 }
 
 void VirtualBoardProgram::loop()

@@ -68,6 +68,8 @@ class VirtualBoardProgram
     void queueEcu(const emulink::Bytes& bytes);
     void closeEcuLine(const char* why);
     double engineSeconds() const;
+    // The [ports] number the ECU's line gets in --program-folder.
+    int ecuPortNumber() const;
 
     ProgramOptions options_;
     std::unique_ptr<BoardBus> bus_;

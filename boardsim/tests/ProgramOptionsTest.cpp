@@ -104,6 +104,9 @@ TEST(ProgramOptions, EcuOptionsNeedTheEcu)
     EXPECT_EQ(o.ecuFaults[0], std::make_pair(boardsim::EcuFault::Noise, 3));
     EXPECT_EQ(o.ecuFaults[1], std::make_pair(boardsim::EcuFault::Silent, 1));
     EXPECT_FALSE(parse({}).ecu);
+    EXPECT_EQ(o.ecuPortNumber, 0);
+    EXPECT_EQ(parse({"--ecu", "--ecu-port-number", "7"}).ecuPortNumber, 7);
+    EXPECT_FALSE(refusal({"--ecu", "--ecu-port-number", "0"}).empty());
 
     EXPECT_NE(refusal({"--definition", "x"}).find("--ecu"), std::string::npos);
     EXPECT_FALSE(refusal({"--ecu", "--ecu-fault", "loud"}).empty());
