@@ -243,6 +243,7 @@ def odd_constants():
     x = Xdf("Demo, constants in other forms")
     four_maps(x)
     x.constant("Injector K value", ["Injectors"], KVAL, bits=16, flags=0x02)
+    x.constant("K constant", ["Injectors"], KVAL + 0x100, bits=16)  # a second candidate, not used
     x.constant("Injector latency", ["Injectors"], NULLTIME, flags=0x01)
     x.curve("Rev limits", ["Limits"], REV, 4, bits=16, eq="X*X/4")
     for i in range(4):

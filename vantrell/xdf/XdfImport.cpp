@@ -538,7 +538,7 @@ class Importer
                 key = "ttpmax";
             else if (matches(t, R"(\b(af|afm|airflow|air\s*flow|maf)\s*limit)"))
                 key = "aflimit";
-            else if (matches(t, R"(\b(rev|rpm)\s*limit|\brpm\s*cut|\bredline)"))
+            else if (matches(t, R"(\b(rev|rpm|engine\s*speed)\s*limit|\brpm\s*cut|\bredline)"))
                 key = "rev";
             else if (matches(t, R"(\b(vehicle\s*)?(speed|vss)\s*limit)"))
                 key = "speed";
@@ -557,7 +557,13 @@ class Importer
         }
         const auto first = [&](const char* key) -> const Item* {
             const auto found = byKey.find(QString::fromLatin1(key));
-            return found == byKey.end() || found->second.empty() ? nullptr : found->second.front();
+            if (found == byKey.end() || found->second.empty())
+                return nullptr;
+            for (std::size_t i = 1; i < found->second.size(); ++i)
+                result_.partial << QStringLiteral("%1 also looks like %2; the first, %3, is used")
+                                       .arg(found->second[i]->name, QLatin1String(key),
+                                            found->second.front()->name);
+            return found->second.front();
         };
 
         word("kval", first("kval"));

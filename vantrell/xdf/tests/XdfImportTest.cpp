@@ -136,6 +136,8 @@ TEST(XdfImport, WhatTheDefinitionHoldsOnlyInPartIsWrittenAbsentWithALine)
         EXPECT_EQ(value(r, c.key), "&hffff") << c.key;
         EXPECT_TRUE(anyLineHas(r.partial, c.line)) << c.key << ": " << joined(r.partial);
     }
+    EXPECT_TRUE(anyLineHas(r.partial, {"\"K constant\"", "also looks like kval", "\"Injector K value\""}))
+        << joined(r.partial);
     EXPECT_EQ(value(r, "vqsize"), "0");
     EXPECT_TRUE(r.refused.isEmpty()) << joined(r.refused);
     EXPECT_EQ(value(r, "fuelhighmap"), "&h7000");
