@@ -40,7 +40,7 @@ class Xdf:
     def a(self, address):
         return "0x%X" % (address + self.shift)
 
-    def data(self, address, bits=8, rows=None, cols=None, flags=0):
+    def data(self, address, bits=8, rows=None, cols=None, flags=0, minor=0):
         attrs = ['mmedaddress="%s"' % self.a(address), 'mmedelementsizebits="%d"' % bits]
         if rows is not None:
             attrs.append('mmedrowcount="%d"' % rows)
@@ -48,7 +48,7 @@ class Xdf:
             attrs.append('mmedcolcount="%d"' % cols)
         if flags:
             attrs.append('mmedtypeflags="0x%02X"' % flags)
-        attrs += ['mmedmajorstridebits="0"', 'mmedminorstridebits="0"']
+        attrs += ['mmedmajorstridebits="0"', 'mmedminorstridebits="%d"' % minor]
         return "<EMBEDDEDDATA %s />" % " ".join(attrs)
 
     def axis(self, id, address, count=16, bits=8, flags=0, units="", eq="X"):
@@ -69,10 +69,10 @@ class Xdf:
         return ('    <XDFAXIS id="%s" uniqueid="0x0">\n      <indexcount>%d</indexcount>\n'
                 '      <embedinfo type="1" />\n%s    </XDFAXIS>\n' % (id, len(labels), rows))
 
-    def z(self, address, rows=16, cols=16, bits=8, flags=0, eq="X"):
+    def z(self, address, rows=16, cols=16, bits=8, flags=0, eq="X", minor=0):
         return ('    <XDFAXIS id="z">\n      %s\n      <decimalpl>0</decimalpl>\n'
                 '      <MATH equation="%s">\n        <VAR id="X" />\n      </MATH>\n    </XDFAXIS>\n'
-                % (self.data(address, bits, rows, cols, flags), eq))
+                % (self.data(address, bits, rows, cols, flags, minor), eq))
 
     def table(self, title, categories, x, y, z, uid=None):
         uid = uid if uid is not None else self.uid()
@@ -82,10 +82,10 @@ class Xdf:
                           '  </XDFTABLE>\n' % (uid, title, mems, x, y, z))
         return uid
 
-    def curve(self, title, categories, address, count, bits=8, flags=0, eq="X", uid=None):
+    def curve(self, title, categories, address, count, bits=8, flags=0, eq="X", uid=None, minor=0):
         """A table of one row: an axis, a small table, a list of limits."""
         return self.table(title, categories, self.axis("x", 0, count, units=""), self.label_axis("y", ["0"]),
-                          self.z(address, 1, count, bits, flags, eq), uid)
+                          self.z(address, 1, count, bits, flags, eq, minor), uid)
 
     def constant(self, title, categories, address, bits=8, flags=0, eq="X"):
         mems = "".join('    <CATEGORYMEM index="%d" category="%d" />\n' % (i, cat(c))
@@ -249,6 +249,7 @@ def odd_constants():
     for i in range(4):
         x.constant("Speed limit %d" % (i + 1), ["Limits"], SPEED + i, eq="X*2+5")
     x.curve("TTP min", ["Injectors"], TTPMIN, 16, bits=16)
+    x.curve("TTP max", ["Injectors"], TTPMAX, 16, minor=16)  # every other byte
     x.curve("VQ map", ["Airflow"], VQ, 64, bits=16, flags=0x02)
     return x
 

@@ -57,6 +57,8 @@ XdfData readData(const QXmlStreamReader& xml)
     d.rows = intOr(numberAttribute(xml, "mmedrowcount"), 0);
     d.columns = intOr(numberAttribute(xml, "mmedcolcount"), 0);
     d.typeFlags = static_cast<std::uint32_t>(numberAttribute(xml, "mmedtypeflags").value_or(0) & 0xFFFFFFFF);
+    d.majorStrideBits = numberAttribute(xml, "mmedmajorstridebits").value_or(0);
+    d.minorStrideBits = numberAttribute(xml, "mmedminorstridebits").value_or(0);
     return d;
 }
 

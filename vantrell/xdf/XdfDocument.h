@@ -24,11 +24,22 @@ struct XdfData
     int rows = 0;    // 0 when not given
     int columns = 0; // 0 when not given
     std::uint32_t typeFlags = 0;
+    // Bits from one row (column, when column-major) to the next, and from one value to the next; 0 when
+    // the values lie packed.
+    std::int64_t majorStrideBits = 0;
+    std::int64_t minorStrideBits = 0;
 
     bool isSigned() const { return (typeFlags & 0x01u) != 0; }
     bool lsbFirst() const { return (typeFlags & 0x02u) != 0; }
     bool columnMajor() const { return (typeFlags & 0x04u) != 0; }
     int elementBytes() const { return (elementBits + 7) / 8; }
+    // True when the values lie one after the other without gaps, `perLine` values to a row.
+    bool packed(int perLine) const
+    {
+        return (majorStrideBits == 0 ||
+                majorStrideBits == static_cast<std::int64_t>(perLine) * elementBits) &&
+               (minorStrideBits == 0 || minorStrideBits == elementBits);
+    }
 };
 
 struct XdfAxis

@@ -97,6 +97,7 @@ struct Place
     int bits = 8;
     std::uint32_t flags = 0;
     QString equation;
+    bool packed = true; // the values lie side by side
     bool isSigned() const { return (flags & 0x01u) != 0; }
     bool lsbFirst() const { return (flags & 0x02u) != 0; }
     std::int64_t bytes() const { return static_cast<std::int64_t>(count) * ((bits + 7) / 8); }
@@ -156,14 +157,15 @@ AxisPlace resolveAxis(const XdfDocument& xdf, const XdfAxis& axis, const char* a
             return out;
         }
         const XdfData& d = linked->z.data;
-        out.place = {xdf.fileAddress(d.address),
-                     valueCount(d, std::max(linked->x.indexCount, linked->y.indexCount)), d.elementBits,
-                     d.typeFlags, linked->z.equation};
+        const int count = valueCount(d, std::max(linked->x.indexCount, linked->y.indexCount));
+        out.place = {xdf.fileAddress(d.address), count,          d.elementBits, d.typeFlags,
+                     linked->z.equation,         d.packed(count)};
         out.words += QLatin1Char(' ') + linked->title + QLatin1Char(' ') + linked->z.units;
     } else if (axis.data.hasAddress) {
         const XdfData& d = axis.data;
-        out.place = {xdf.fileAddress(d.address), axis.indexCount > 0 ? axis.indexCount : valueCount(d, 0),
-                     d.elementBits, d.typeFlags, axis.equation};
+        const int count = axis.indexCount > 0 ? axis.indexCount : valueCount(d, 0);
+        out.place = {
+            xdf.fileAddress(d.address), count, d.elementBits, d.typeFlags, axis.equation, d.packed(count)};
     } else {
         out.problem = name + QStringLiteral(" is labels only, with no values in the ROM");
         return out;
@@ -174,6 +176,8 @@ AxisPlace resolveAxis(const XdfDocument& xdf, const XdfAxis& axis, const char* a
             name + QStringLiteral(" holds %1-bit values; our definitions take one-byte axes").arg(p.bits);
     else if (p.count != 16)
         out.problem = name + QStringLiteral(" has %1 values; our axes have 16").arg(p.count);
+    else if (!p.packed)
+        out.problem = name + QStringLiteral("'s values do not lie side by side in the ROM");
     else if (!inImage(p, imageSize))
         out.problem = name + QStringLiteral(" lies at %1, outside the %2-byte image")
                                  .arg(shownAddress(p.address))
@@ -367,6 +371,13 @@ class Importer
                             .arg(z.elementBits);
             return;
         }
+        if (!z.packed(16)) {
+            g.problem =
+                QStringLiteral("its cells do not lie side by side in the ROM (strides of %1 and %2 bits)")
+                    .arg(z.majorStrideBits)
+                    .arg(z.minorStrideBits);
+            return;
+        }
         if (g.address < 0 || g.address + 256 > imageSize_) {
             g.problem = QStringLiteral("it lies outside the %1-byte image").arg(imageSize_);
             return;
@@ -518,14 +529,15 @@ class Importer
             if (c.data.hasAddress)
                 add(constantName(c.title, c.line),
                     {xdf_.fileAddress(c.data.address), std::max(1, valueCount(c.data, 1)), c.data.elementBits,
-                     c.data.typeFlags, c.equation});
+                     c.data.typeFlags, c.equation, c.data.packed(std::max(1, c.data.columns))});
         for (const XdfTable& t : xdf_.tables) {
             const XdfData& z = t.z.data;
             const int rows = z.rows > 0 ? z.rows : t.y.indexCount;
             const int columns = z.columns > 0 ? z.columns : t.x.indexCount;
             if (z.hasAddress && (rows <= 1 || columns <= 1))
-                add(constantName(t.title, t.line), {xdf_.fileAddress(z.address), std::max({rows, columns, 1}),
-                                                    z.elementBits, z.typeFlags, t.z.equation});
+                add(constantName(t.title, t.line),
+                    {xdf_.fileAddress(z.address), std::max({rows, columns, 1}), z.elementBits, z.typeFlags,
+                     t.z.equation, z.packed(std::max({rows, columns, 1}))});
         }
 
         std::map<QString, std::vector<const Item*>> byKey;
@@ -578,6 +590,10 @@ class Importer
 
     bool placeInImage(const char* key, const Item& item)
     {
+        if (!item.place.packed) {
+            partlyHeld(key, item, QStringLiteral("its values do not lie side by side in the ROM"));
+            return false;
+        }
         if (inImage(item.place, imageSize_))
             return true;
         partlyHeld(key, item,
@@ -720,6 +736,8 @@ class Importer
             else if ((bits && *bits != p.bits) || (factor && std::abs(*factor - line->factor) > 1e-9))
                 problem =
                     QStringLiteral("its size or factor differs from the other %1").arg(QLatin1String(slot));
+            else if (!p.packed)
+                problem = QStringLiteral("its values do not lie side by side in the ROM");
             else if (!inImage(p, imageSize_))
                 problem = QStringLiteral("it lies at %1, outside the %2-byte image")
                               .arg(shownAddress(p.address))

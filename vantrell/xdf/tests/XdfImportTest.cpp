@@ -131,6 +131,7 @@ TEST(XdfImport, WhatTheDefinitionHoldsOnlyInPartIsWrittenAbsentWithALine)
         {"speed1", {"\"Speed limit 1\"", "\"X*2+5\" is not a plain factor"}},
         {"ttpmin", {"\"TTP min\"", "16 values of 16 bits"}},
         {"vqmap", {"\"VQ map\"", "low byte first"}},
+        {"ttpmax", {"\"TTP max\"", "do not lie side by side"}},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(value(r, c.key), "&hffff") << c.key;
