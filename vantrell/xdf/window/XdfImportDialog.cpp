@@ -13,6 +13,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace vantrell::xdf {
 
 namespace {
@@ -158,6 +160,16 @@ bool XdfImportDialog::readFiles()
         lines << QStringLiteral("In part: ") + l;
     lines_->setPlainText(lines.join(QLatin1Char('\n')));
     fillKeys();
+    const auto guesses = std::count_if(result_.keys.begin(), result_.keys.end(),
+                                       [](const DefinitionKey& k) { return !k.certain; });
+    const QStringList problems = result_.problems();
+    status_->setText(
+        QStringLiteral("%1 keys, %2 of them guesses%3")
+            .arg(result_.keys.size())
+            .arg(guesses)
+            .arg(problems.isEmpty()
+                     ? QStringLiteral(".")
+                     : QStringLiteral("; %1 to fill in before saving.").arg(result_.missing().size())));
     return true;
 }
 

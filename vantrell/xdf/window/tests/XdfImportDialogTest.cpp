@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -119,6 +120,8 @@ TEST_F(XdfImportDialogTest, RefusedAxesBlockTheSaveUntilTheUserGivesThem)
     pick(dialog, "bad_axes.xdf", true);
     auto* keys = child<QTableWidget>(dialog, "import_keys");
     EXPECT_EQ(keys->item(rowOf(keys, "cyl"), 1)->text(), QStringLiteral("6"));
+    EXPECT_EQ(child<QLabel>(dialog, "import_status")->text().toStdString(),
+              "38 keys, 24 of them guesses; 4 to fill in before saving.");
     const QString lines = child<QPlainTextEdit>(dialog, "import_lines")->toPlainText();
     EXPECT_TRUE(lines.contains(QStringLiteral("Refused: Table \"Ignition map high octane\"")))
         << lines.toStdString();
