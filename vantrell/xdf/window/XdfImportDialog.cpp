@@ -163,13 +163,12 @@ bool XdfImportDialog::readFiles()
     const auto guesses = std::count_if(result_.keys.begin(), result_.keys.end(),
                                        [](const DefinitionKey& k) { return !k.certain; });
     const QStringList problems = result_.problems();
-    status_->setText(
-        QStringLiteral("%1 keys, %2 of them guesses%3")
-            .arg(result_.keys.size())
-            .arg(guesses)
-            .arg(problems.isEmpty()
-                     ? QStringLiteral(".")
-                     : QStringLiteral("; %1 to fill in before saving.").arg(result_.missing().size())));
+    status_->setText(QStringLiteral("%1 keys, %2 of them guesses%3")
+                         .arg(result_.keys.size())
+                         .arg(guesses)
+                         .arg(problems.isEmpty()
+                                  ? QStringLiteral(".")
+                                  : QStringLiteral("; %1 to fill in before saving.").arg(problems.size())));
     return true;
 }
 
