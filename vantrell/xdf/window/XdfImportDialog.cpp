@@ -160,6 +160,12 @@ bool XdfImportDialog::readFiles()
         lines << QStringLiteral("In part: ") + l;
     lines_->setPlainText(lines.join(QLatin1Char('\n')));
     fillKeys();
+    showCounts();
+    return true;
+}
+
+void XdfImportDialog::showCounts()
+{
     const auto guesses = std::count_if(result_.keys.begin(), result_.keys.end(),
                                        [](const DefinitionKey& k) { return !k.certain; });
     const QStringList problems = result_.problems();
@@ -169,7 +175,6 @@ bool XdfImportDialog::readFiles()
                          .arg(problems.isEmpty()
                                   ? QStringLiteral(".")
                                   : QStringLiteral("; %1 to fill in before saving.").arg(problems.size())));
-    return true;
 }
 
 void XdfImportDialog::fillKeys()
@@ -218,6 +223,7 @@ void XdfImportDialog::keyEdited(QTableWidgetItem* item)
     filling_ = true;
     showRow(item->row());
     filling_ = false;
+    showCounts();
 }
 
 bool XdfImportDialog::save()

@@ -49,6 +49,7 @@ class XdfImportDialog : public QDialog
     void fillKeys();
     void keyEdited(QTableWidgetItem* item);
     void showRow(int row);
+    void showCounts();
 
     QString programFolder_;
     XdfImportDialogs& dialogs_;

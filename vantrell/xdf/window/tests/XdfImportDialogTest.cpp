@@ -98,6 +98,7 @@ TEST_F(XdfImportDialogTest, ListsEveryKeyWithItsSourceAndSavesTheUsersChange)
     keys->item(injector, 1)->setText(QStringLiteral("550"));
     EXPECT_EQ(keys->item(injector, 2)->text(), QStringLiteral("certain"));
     EXPECT_EQ(keys->item(injector, 3)->text(), QStringLiteral("entered by the user"));
+    EXPECT_EQ(child<QLabel>(dialog, "import_status")->text().toStdString(), "38 keys, 30 of them guesses.");
 
     // A picture of the dialog for whoever looks at it (TESSAVEL_PICTURES=folder).
     if (const QString pictures = qEnvironmentVariable("TESSAVEL_PICTURES"); !pictures.isEmpty())
