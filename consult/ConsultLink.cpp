@@ -121,6 +121,7 @@ bool ConsultLink::connectPort(const QString& name)
     }
     reportedSilent_ = false;
     framesRead_ = framesLost_ = 0;
+    connectedAt_ = clock_.now();
     sendStart();
     return true;
 }
@@ -299,7 +300,7 @@ void ConsultLink::takeFrames(const Bytes& bytes)
     const auto now = clock_.now();
     for (const Bytes& data : frames) {
         LiveFrame frame;
-        frame.timeMs = std::chrono::duration_cast<std::chrono::milliseconds>(now - streamStart_).count();
+        frame.timeMs = std::chrono::duration_cast<std::chrono::milliseconds>(now - connectedAt_).count();
         frame.values = layout_.decode(data).value_or(std::vector<double>{});
         frame.raw = data;
         ++framesRead_;
@@ -355,7 +356,7 @@ void ConsultLink::onReadyRead()
                              received_.end());
             received_.clear();
             reader_ = std::make_unique<FrameReader>(layout_.frameLength());
-            streamStart_ = lastFrame_ = now;
+            lastFrame_ = now;
             setPhase(Phase::Streaming);
             armDeadline(now + kStreamSilence);
             takeFrames(rest);

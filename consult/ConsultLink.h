@@ -35,7 +35,7 @@ namespace consult {
 // One decoded stream frame.
 struct LiveFrame
 {
-    std::int64_t timeMs = 0;    // since the stream began
+    std::int64_t timeMs = 0;    // since the port was connected: rises across restarts of the stream
     std::vector<double> values; // in the stream layout's column order
     Bytes raw;                  // the frame's data bytes
 };
@@ -150,7 +150,7 @@ class ConsultLink : public QObject
     StreamLayout layout_;
     bool streamWanted_ = false;
     std::unique_ptr<FrameReader> reader_;
-    Clock::TimePoint streamStart_{};
+    Clock::TimePoint connectedAt_{};
     Clock::TimePoint lastFrame_{};
     std::uint64_t framesRead_ = 0;
     std::uint64_t framesLost_ = 0;
