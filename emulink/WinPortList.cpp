@@ -7,6 +7,9 @@
 
 #include <windows.h>
 
+// The device class GUIDs are defined here rather than taken from a library.
+#include <initguid.h>
+
 #include <devguid.h>
 #include <setupapi.h>
 

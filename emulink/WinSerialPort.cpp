@@ -4,7 +4,7 @@
 #include "PortList.h"
 
 #include <QMetaObject>
-#include <QWinEventNotifier>
+#include <QSet>
 
 #include <algorithm>
 
@@ -50,63 +50,75 @@ OpenFailure openFailureOf(DWORD code)
     }
 }
 
+// Devices open in this process. Windows itself refuses a second open of a COM port; Wine does not,
+// and two port objects on one line would steal each other's bytes.
+QSet<QString>& devicesOpenHere()
+{
+    static QSet<QString> devices;
+    return devices;
+}
+
 } // namespace
 
-// The open device and its two overlapped operations. The events live as long as the port object;
-// the notifiers watch them only while the port is open.
+// The open device and its two overlapped operations. Each operation's OVERLAPPED is the first member
+// of a record that points back at the port, so its completion routine finds the port.
 struct WinSerialPort::Io
 {
-    Io()
-        : readEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
-          writeEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)), readNotifier(readEvent),
-          writeNotifier(writeEvent)
+    struct Operation
     {
-        readNotifier.setEnabled(false);
-        writeNotifier.setEnabled(false);
-    }
-    ~Io()
-    {
-        CloseHandle(readEvent);
-        CloseHandle(writeEvent);
-    }
+        OVERLAPPED overlapped{};
+        WinSerialPort* port = nullptr;
+        bool pending = false;
+    };
+
+    Io() : restEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+    ~Io() { CloseHandle(restEvent); }
     Io(const Io&) = delete;
     Io& operator=(const Io&) = delete;
 
-    // Cancels the operation when it is pending and waits for it to end. Returns the bytes it moved.
-    DWORD finish(OVERLAPPED& operation, bool& pending)
+    // Cancels the operation when it is pending and lets its completion routine run (it only does so
+    // in an alertable wait). Bounded: a driver that never ends a cancelled operation is left behind.
+    void cancel(Operation& operation)
     {
-        DWORD moved = 0;
-        if (pending) {
-            CancelIoEx(handle, &operation);
-            GetOverlappedResult(handle, &operation, &moved, TRUE);
-            pending = false;
-        }
-        return moved;
+        if (!operation.pending)
+            return;
+        cancelling = true;
+        CancelIoEx(handle, &operation.overlapped);
+        for (int i = 0; operation.pending && i < 200; ++i)
+            SleepEx(10, TRUE);
+        cancelling = false;
+        operation.pending = false;
     }
 
     HANDLE handle = INVALID_HANDLE_VALUE;
-    HANDLE readEvent;
-    HANDLE writeEvent;
-    QWinEventNotifier readNotifier;
-    QWinEventNotifier writeNotifier;
+    QString device;   // the open device's path in upper case
+    HANDLE restEvent; // for taking the bytes the driver holds, which ends at once
 
-    OVERLAPPED readOp{};
-    bool reading = false;
+    Operation readOp;
     std::uint8_t readByte = 0;
 
-    OVERLAPPED writeOp{};
-    bool writing = false;
+    Operation writeOp;
     Bytes inFlight; // the bytes of the pending write; stays put until it ends
     Bytes queued;   // bytes written while another write was pending
 
+    bool cancelling = false; // completion routines of cancelled operations only mark them ended
     bool eventPending = false;
     std::uint64_t generation = 0;
 };
 
+namespace {
+
+// Completion routines: run by the thread that started the operation (the port's), inside the event
+// loop's alertable wait, so readyRead and the rest come from the event loop.
+void CALLBACK readCompleted(DWORD error, DWORD count, OVERLAPPED* overlapped);
+void CALLBACK writeCompleted(DWORD error, DWORD count, OVERLAPPED* overlapped);
+
+} // namespace
+
 WinSerialPort::WinSerialPort(QObject* parent) : SerialPort(parent), io_(std::make_unique<Io>())
 {
-    connect(&io_->readNotifier, &QWinEventNotifier::activated, this, &WinSerialPort::onReadDone);
-    connect(&io_->writeNotifier, &QWinEventNotifier::activated, this, &WinSerialPort::onWriteDone);
+    io_->readOp.port = this;
+    io_->writeOp.port = this;
 }
 
 WinSerialPort::~WinSerialPort()
@@ -142,6 +154,12 @@ bool WinSerialPort::open(const QString& name, std::int32_t baud)
         return false;
     }
 
+    const QString device = path.toUpper();
+    if (devicesOpenHere().contains(device)) {
+        failure_ = OpenFailure::InUse;
+        error_ = QStringLiteral("the port is open already");
+        return false;
+    }
     HANDLE handle = CreateFileW(reinterpret_cast<const wchar_t*>(path.utf16()), GENERIC_READ | GENERIC_WRITE,
                                 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
@@ -192,12 +210,12 @@ bool WinSerialPort::open(const QString& name, std::int32_t baud)
     PurgeComm(handle, PURGE_RXCLEAR | PURGE_TXCLEAR);
 
     io_->handle = handle;
+    io_->device = device;
+    devicesOpenHere().insert(device);
     ++io_->generation;
     io_->eventPending = false;
     received_.clear();
     io_->queued.clear();
-    io_->readNotifier.setEnabled(true);
-    io_->writeNotifier.setEnabled(true);
     startRead();
     if (!isOpen())
         return false; // the first read failed: reported as a hang-up from the event loop
@@ -228,14 +246,12 @@ void WinSerialPort::close()
         return;
     ++io_->generation;
     io_->eventPending = false;
-    io_->readNotifier.setEnabled(false);
-    io_->writeNotifier.setEnabled(false);
-    io_->finish(io_->readOp, io_->reading);
-    io_->finish(io_->writeOp, io_->writing);
+    io_->cancel(io_->readOp);
+    io_->cancel(io_->writeOp);
     CloseHandle(io_->handle);
     io_->handle = INVALID_HANDLE_VALUE;
-    ResetEvent(io_->readEvent);
-    ResetEvent(io_->writeEvent);
+    devicesOpenHere().remove(io_->device);
+    io_->device.clear();
     io_->inFlight.clear();
     io_->queued.clear();
     received_.clear();
@@ -264,13 +280,12 @@ void WinSerialPort::discardBuffers()
     if (!isOpen())
         return;
     // The pending read may hold a byte already: it is dropped with the rest.
-    io_->finish(io_->readOp, io_->reading);
-    io_->finish(io_->writeOp, io_->writing);
+    io_->cancel(io_->readOp);
+    io_->cancel(io_->writeOp);
     io_->inFlight.clear();
     io_->queued.clear();
     PurgeComm(io_->handle, PURGE_RXCLEAR | PURGE_TXCLEAR | PURGE_RXABORT | PURGE_TXABORT);
     received_.clear();
-    ResetEvent(io_->writeEvent);
     startRead();
 }
 
@@ -292,35 +307,26 @@ Bytes WinSerialPort::readAll()
 
 void WinSerialPort::startRead()
 {
-    if (!isOpen() || io_->reading)
+    if (!isOpen() || io_->readOp.pending)
         return;
-    ResetEvent(io_->readEvent);
-    io_->readOp = OVERLAPPED{};
-    io_->readOp.hEvent = io_->readEvent;
-    // Ended at once or later, the read sets its event and onReadDone takes the byte.
-    if (!ReadFile(io_->handle, &io_->readByte, 1, nullptr, &io_->readOp) &&
-        GetLastError() != ERROR_IO_PENDING) {
+    io_->readOp.overlapped = OVERLAPPED{};
+    if (!ReadFileEx(io_->handle, &io_->readByte, 1, &io_->readOp.overlapped, readCompleted)) {
         hangUp(CommsEvent::HangUp, systemText(GetLastError()));
         return;
     }
-    io_->reading = true;
+    io_->readOp.pending = true;
 }
 
-void WinSerialPort::onReadDone()
+void WinSerialPort::onReadDone(unsigned long error, unsigned long count)
 {
-    if (!isOpen() || !io_->reading || io_->eventPending)
+    io_->readOp.pending = false;
+    if (io_->cancelling || !isOpen() || io_->eventPending)
         return;
-    DWORD got = 0;
-    if (!GetOverlappedResult(io_->handle, &io_->readOp, &got, FALSE)) {
-        const DWORD code = GetLastError();
-        if (code == ERROR_IO_INCOMPLETE)
-            return; // a late notice of a read that discardBuffers() has replaced
-        io_->reading = false;
-        hangUp(CommsEvent::HangUp, systemText(code));
+    if (error != ERROR_SUCCESS) {
+        hangUp(CommsEvent::HangUp, systemText(error));
         return;
     }
-    io_->reading = false;
-    if (got == 0) {
+    if (count == 0) {
         // A read without timeouts only ends empty when the device is gone; restarting it would spin.
         hangUp(CommsEvent::HangUp, QStringLiteral("the port ended the read"));
         return;
@@ -334,7 +340,8 @@ void WinSerialPort::onReadDone()
         const std::size_t before = received_.size();
         received_.resize(before + status.cbInQue);
         OVERLAPPED rest{};
-        rest.hEvent = io_->readEvent;
+        rest.hEvent = io_->restEvent;
+        ResetEvent(io_->restEvent);
         DWORD more = 0;
         if (!ReadFile(io_->handle, received_.data() + before, status.cbInQue, nullptr, &rest) &&
             GetLastError() != ERROR_IO_PENDING) {
@@ -346,45 +353,37 @@ void WinSerialPort::onReadDone()
         }
     }
     startRead();
-    emit readyRead();
+    emit readyRead(); // last: a listener may close or even delete the port
 }
 
 void WinSerialPort::startWrite()
 {
-    if (!isOpen() || io_->writing || io_->queued.empty())
+    if (!isOpen() || io_->writeOp.pending || io_->queued.empty())
         return;
     io_->inFlight.swap(io_->queued);
     io_->queued.clear();
-    ResetEvent(io_->writeEvent);
-    io_->writeOp = OVERLAPPED{};
-    io_->writeOp.hEvent = io_->writeEvent;
-    if (!WriteFile(io_->handle, io_->inFlight.data(), static_cast<DWORD>(io_->inFlight.size()), nullptr,
-                   &io_->writeOp) &&
-        GetLastError() != ERROR_IO_PENDING) {
+    io_->writeOp.overlapped = OVERLAPPED{};
+    if (!WriteFileEx(io_->handle, io_->inFlight.data(), static_cast<DWORD>(io_->inFlight.size()),
+                     &io_->writeOp.overlapped, writeCompleted)) {
         io_->inFlight.clear();
         hangUp(CommsEvent::WriteFailed, systemText(GetLastError()));
         return;
     }
-    io_->writing = true;
+    io_->writeOp.pending = true;
 }
 
-void WinSerialPort::onWriteDone()
+void WinSerialPort::onWriteDone(unsigned long error, unsigned long count)
 {
-    if (!isOpen() || !io_->writing || io_->eventPending)
+    Q_UNUSED(count);
+    io_->writeOp.pending = false;
+    io_->inFlight.clear();
+    if (io_->cancelling || !isOpen() || io_->eventPending)
         return;
-    DWORD sent = 0;
-    if (!GetOverlappedResult(io_->handle, &io_->writeOp, &sent, FALSE)) {
-        const DWORD code = GetLastError();
-        if (code == ERROR_IO_INCOMPLETE)
-            return;
-        io_->writing = false;
-        io_->inFlight.clear();
-        if (code != ERROR_OPERATION_ABORTED)
-            hangUp(CommsEvent::WriteFailed, systemText(code));
+    if (error != ERROR_SUCCESS) {
+        if (error != ERROR_OPERATION_ABORTED)
+            hangUp(CommsEvent::WriteFailed, systemText(error));
         return;
     }
-    io_->writing = false;
-    io_->inFlight.clear();
     startWrite();
 }
 
@@ -407,5 +406,25 @@ void WinSerialPort::hangUp(CommsEvent event, const QString& text)
         },
         Qt::QueuedConnection);
 }
+
+namespace {
+
+WinSerialPort* portOf(OVERLAPPED* overlapped)
+{
+    // OVERLAPPED is the first member of the operation record.
+    return reinterpret_cast<WinSerialPort::Io::Operation*>(overlapped)->port;
+}
+
+void CALLBACK readCompleted(DWORD error, DWORD count, OVERLAPPED* overlapped)
+{
+    portOf(overlapped)->onReadDone(error, count);
+}
+
+void CALLBACK writeCompleted(DWORD error, DWORD count, OVERLAPPED* overlapped)
+{
+    portOf(overlapped)->onWriteDone(error, count);
+}
+
+} // namespace
 
 } // namespace emulink

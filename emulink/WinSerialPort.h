@@ -3,10 +3,11 @@
 //
 // The port is opened for overlapped I/O. One read is always pending: a blocking read of one byte
 // (timeouts all zero, so it ends as soon as a byte arrives, without the timer granularity an interval
-// timeout would add); when it ends, the bytes the driver holds by then are taken at once. The read's
-// event is watched by a QWinEventNotifier, so waiting costs no CPU and readyRead comes from the event
-// loop. Writes are overlapped too and queued while one is in progress; write() never waits for the
-// line.
+// timeout would add); when it ends, the bytes the driver holds by then are taken at once. Reads and
+// writes end in completion routines (ReadFileEx, WriteFileEx), which Windows runs in the thread's
+// alertable wait: Qt's event loop waits that way, so waiting costs no CPU and readyRead comes from
+// the event loop without a posted event's delay. Writes are queued while one is in progress; write()
+// never waits for the line.
 //
 // A failed read (the adapter was unplugged, the other end of a pseudo-terminal went away) closes the
 // port and is reported once as CommsEvent::HangUp; a failed write as WriteFailed. Modem lines that the
@@ -51,13 +52,14 @@ class WinSerialPort : public SerialPort
     // starts with "\\.\" is kept. Empty for an empty name.
     static QString devicePath(const QString& name);
 
-  private:
+    // The operation's state and the ends of its operations (called by their completion routines).
     struct Io;
+    void onReadDone(unsigned long error, unsigned long count);
+    void onWriteDone(unsigned long error, unsigned long count);
 
+  private:
     void startRead();
-    void onReadDone();
     void startWrite();
-    void onWriteDone();
     void hangUp(CommsEvent event, const QString& text);
     void adviseLatency();
 
