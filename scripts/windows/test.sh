@@ -46,6 +46,7 @@ declare -A not_under_wine=(
 # Tests that a Windows build does not have, and why.
 not_built=(
   "boardsim_program_test: virtual-board itself (a pseudo-terminal) stays a Linux program"
+  "benchmarks: Google Benchmark is not built for Windows"
   "QtSerialPort latency tests: Windows has WinSerialPort instead of Qt Serial Port"
 )
 
@@ -102,6 +103,7 @@ run_tests() {
   local pattern
   echo "Not in the Windows build:"
   printf '  %s\n' "${not_built[@]}"
+  if [ -s "$BUILD/not-built-tests.txt" ]; then sed 's/^/  /' "$BUILD/not-built-tests.txt"; fi
   echo "Not run under Wine:"
   for pattern in "${!not_under_wine[@]}"; do
     echo "  $pattern: ${not_under_wine[$pattern]}"
