@@ -98,7 +98,7 @@ TEST(EcuModel, InjectionAndIgnitionFollowTheCellsAroundTheRunningPoint)
     EcuModel ecu([&](std::uint32_t a) { return rom.bytes[a]; });
     ecu.setDefinition(rom.definition);
     ecu.setRpm(900); // between rows 1 and 2, a quarter of the way
-    ecu.setTp(20);    // on column 1
+    ecu.setTp(20);   // on column 1
     EXPECT_DOUBLE_EQ(ecu.injectionMs(), 0.5 + 0.2 * 40 / 10.0);
     rom.bytes[16 * 1 + 1] = 80; // the running cell, weight 3/4
     EXPECT_DOUBLE_EQ(ecu.injectionMs(), 0.5 + 0.2 * (0.75 * 80 + 0.25 * 40) / 10.0);
