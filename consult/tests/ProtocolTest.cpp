@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -131,7 +132,9 @@ TEST(ConsultChannels, LayoutRequestsRegistersThenMemoryAndDecodesInThatOrder)
 
 TEST(ConsultChannels, TpAddressComesFromTheDefinitionsConsultSection)
 {
-    const auto dir = std::filesystem::temp_directory_path() / ("consult-def-" + std::to_string(::getpid()));
+    const auto dir =
+        std::filesystem::temp_directory_path() /
+        ("consult-def-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
     std::filesystem::create_directories(dir);
     struct Case
     {
