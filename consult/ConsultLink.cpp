@@ -244,6 +244,7 @@ void ConsultLink::sendStream()
     if (!command)
         return;
     command_ = *command;
+    running_ = layout_;
     received_.clear();
     port_.discardBuffers();
     port_.write(command_.bytes);
@@ -255,7 +256,7 @@ void ConsultLink::sendStop()
 {
     port_.write(std::span<const std::uint8_t>(&kCmdStop, 1));
     if (!reader_)
-        reader_ = std::make_unique<FrameReader>(std::max<std::size_t>(1, layout_.frameLength()));
+        reader_ = std::make_unique<FrameReader>(std::max<std::size_t>(1, running_.frameLength()));
     reader_->expectStop();
     setPhase(Phase::Stopping);
     // The frame under way (at most 22 bytes) and the stop reply, with room to spare.
@@ -301,7 +302,10 @@ void ConsultLink::takeFrames(const Bytes& bytes)
     for (const Bytes& data : frames) {
         LiveFrame frame;
         frame.timeMs = std::chrono::duration_cast<std::chrono::milliseconds>(now - connectedAt_).count();
-        frame.values = layout_.decode(data).value_or(std::vector<double>{});
+        auto values = running_.decode(data);
+        if (!values)
+            continue; // cannot happen: the reader passes frames of the running set's length only
+        frame.values = std::move(*values);
         frame.raw = data;
         ++framesRead_;
         lastFrame_ = now;
@@ -355,7 +359,7 @@ void ConsultLink::onReadyRead()
             const Bytes rest(received_.begin() + static_cast<std::ptrdiff_t>(command_.echo.size()),
                              received_.end());
             received_.clear();
-            reader_ = std::make_unique<FrameReader>(layout_.frameLength());
+            reader_ = std::make_unique<FrameReader>(running_.frameLength());
             lastFrame_ = now;
             setPhase(Phase::Streaming);
             armDeadline(now + kStreamSilence);

@@ -36,7 +36,7 @@ namespace consult {
 struct LiveFrame
 {
     std::int64_t timeMs = 0;    // since the port was connected: rises across restarts of the stream
-    std::vector<double> values; // in the stream layout's column order
+    std::vector<double> values; // in the column order of streamingLayout()
     Bytes raw;                  // the frame's data bytes
 };
 
@@ -77,6 +77,9 @@ class ConsultLink : public QObject
     bool startStream(const StreamLayout& layout);
     void stopStream();
     const StreamLayout& layout() const { return layout_; }
+    // The set of the frames now arriving (their values' column order); it becomes the chosen set when
+    // the ECU has taken the new request.
+    const StreamLayout& streamingLayout() const { return running_; }
     bool streamWanted() const { return streamWanted_; }
 
     // Requests; each answers with its signal, or a status line when it fails. Queued while another
@@ -148,6 +151,7 @@ class ConsultLink : public QObject
     bool reportedSilent_ = false;
 
     StreamLayout layout_;
+    StreamLayout running_;
     bool streamWanted_ = false;
     std::unique_ptr<FrameReader> reader_;
     Clock::TimePoint connectedAt_{};

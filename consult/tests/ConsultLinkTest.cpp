@@ -66,6 +66,17 @@ TEST(ConsultLink, StartsAtNineThousandSixHundredBaudAndStreamsDecodedFrames)
     const auto span = rig.frames.back().timeMs - rig.frames.front().timeMs;
     EXPECT_LE(span, static_cast<std::int64_t>((rig.frames.size() - 1) * 8));
 
+    // A new set while streaming: the old stream stops, the new one follows; every frame matches the
+    // set it came with.
+    const StreamLayout small({Channel::Rpm}, {});
+    ASSERT_TRUE(rig.link.startStream(small));
+    const std::size_t switched = rig.frames.size();
+    ASSERT_TRUE(rig.waitFor(
+        2s, [&] { return rig.frames.size() >= switched + 5 && rig.frames.back().values.size() == 1; }));
+    EXPECT_EQ(rig.link.streamingLayout().frameLength(), 2u);
+    for (const LiveFrame& frame : rig.frames)
+        EXPECT_EQ(frame.values.size(), frame.raw.size() == 2 ? 1u : 3u);
+
     rig.link.stopStream();
     ASSERT_TRUE(rig.waitFor(1s, [&] { return rig.link.state() == ConsultLink::State::Ready; }));
     EXPECT_FALSE(rig.ecu.streaming());
