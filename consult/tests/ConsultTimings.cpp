@@ -1,9 +1,12 @@
 // Timings of the diagnostic link against the real virtual-board --ecu over a pseudo-terminal, as
 // ratios: frames per second over what a 9600 baud line carries for the chosen set, and CPU time over
-// wall time while streaming (this process only: the link, its frame reader, decoding and the trace).
-// Run by hand; not part of the tests.
+// wall time while streaming (this process only: the link, its frame reader, decoding and the trace),
+// the time from a frame's bytes to its trace, and memory over an hour of logging. Run by hand; not
+// part of the tests. In a sanitizer build give ASAN_OPTIONS=quarantine_size_mb=0 for the memory
+// figure: the sanitizer otherwise holds freed memory back and the process grows whatever the code does.
 #include "Channels.h"
 #include "ConsultLink.h"
+#include "LiveLog.h"
 #include "MapTrace.h"
 
 #include "emulink/QtSerialPort.h"
@@ -11,11 +14,14 @@
 #include "testsupport/VirtualBoard.h"
 
 #include <QCoreApplication>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <fstream>
+#include <string>
 
 using namespace std::chrono_literals;
 
@@ -90,6 +96,48 @@ void stream(const char* name, const consult::StreamLayout& layout, std::chrono::
         median * 1e3, worst * 1e3, worst / (1.0 / 60));
 }
 
+// Resident memory of this process in kB (Linux; 0 elsewhere).
+long residentKb()
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stol(line.substr(6));
+    }
+    return 0;
+}
+
+// An hour of frames at the line's rate for every register and TP, written to a log as the editor
+// would: memory must stay flat (the writer keeps no rows).
+void hourOfLogging()
+{
+    QTemporaryDir dir;
+    const consult::StreamLayout layout = consult::standardLayout(0x0108);
+    consult::LogWriter writer;
+    QString error;
+    if (!writer.open(dir.filePath(QStringLiteral("hour.csv")), layout.columns(), error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return;
+    }
+    const std::int64_t rows = 3600 * 64;
+    std::vector<double> values(layout.columns().size(), 0.0);
+    long before = 0;
+    for (std::int64_t i = 0; i < rows; ++i) {
+        values[0] = 800 + static_cast<double>(i % 5000);
+        values.back() = static_cast<double>(i % 200);
+        writer.append({i * 1000 / 64, values, static_cast<int>(i % 16), static_cast<int>((i / 16) % 16)});
+        if (i == rows / 10)
+            before = residentKb(); // after the first six minutes: buffers and caches settled
+    }
+    const long after = residentKb();
+    writer.close();
+    std::printf(
+        "an hour of logging (%lld rows): resident memory %ld kB after 6 minutes, %ld kB after the hour, "
+        "growth over the first reading %.4f\n",
+        static_cast<long long>(rows), before, after,
+        before > 0 ? static_cast<double>(after - before) / static_cast<double>(before) : 0.0);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -97,5 +145,6 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     stream("every register and TP", consult::standardLayout(0x0108), 10s);
     stream("RPM only", consult::StreamLayout({consult::Channel::Rpm}, {}), 5s);
+    hourOfLogging();
     return 0;
 }
