@@ -77,6 +77,9 @@ void InProcessEcuPort::pump()
         if (generation != generation_)
             return;
         pumping_ = false;
+        checkCut();
+        if (!open_)
+            return;
         ecu_.setTime(std::chrono::duration<double>(clock_.now().time_since_epoch()).count());
         const emulink::Bytes chunk = ecu_.nextStreamChunk();
         if (!chunk.empty())

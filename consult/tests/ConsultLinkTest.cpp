@@ -133,8 +133,6 @@ TEST(ConsultLink, FaultsOfTheEcuGiveTheirLinesAndTheLinkRecovers)
         ASSERT_TRUE(rig.waitFor(2s, [&] { return rig.frames.size() >= 3; })) << c.name;
         const auto faultAt = rig.clock.now();
         rig.ecu.injectFault(c.fault, c.count);
-        if (c.fault == boardsim::EcuFault::CutLine)
-            rig.port.write(Bytes{}); // the port notices the cut at its next use
         ASSERT_TRUE(rig.waitFor(3s, [&] { return rig.said(c.line); })) << c.name;
         EXPECT_LE(rig.clock.now() - faultAt, 1s) << c.name;
         if (!c.recovers) {
