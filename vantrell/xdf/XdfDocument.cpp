@@ -1,6 +1,7 @@
 #include "vantrell/xdf/XdfDocument.h"
 
 #include <QFile>
+#include <QStringDecoder>
 #include <QXmlStreamReader>
 
 #include <map>
@@ -66,6 +67,7 @@ class Reader
 {
   public:
     explicit Reader(const QByteArray& text) : xml_(text) {}
+    explicit Reader(const QString& text) : xml_(text) {}
 
     XdfRead read()
     {
@@ -286,7 +288,21 @@ const XdfTable* XdfDocument::tableWithId(std::uint32_t id) const
 
 XdfRead readXdf(const QByteArray& text)
 {
-    return Reader(text).read();
+    XdfRead result = Reader(text).read();
+    if (result.ok)
+        return result;
+    // Files saved by older Windows programs hold "°" and the like in the ANSI code page without
+    // declaring it; XML takes them for broken UTF-8. Such a file is read again as Latin-1. A file that
+    // declares its encoding is taken at its word.
+    const qsizetype declarationEnd = text.startsWith("<?xml") ? text.indexOf("?>") : -1;
+    if (declarationEnd >= 0 && text.left(declarationEnd).contains("encoding"))
+        return result;
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString decoded = utf8.decode(text);
+    if (!utf8.hasError())
+        return result;
+    XdfRead latin = Reader(QString::fromLatin1(text)).read();
+    return latin.ok ? latin : result;
 }
 
 XdfRead readXdfFile(const QString& path)

@@ -82,6 +82,21 @@ TEST(XdfRead, TablesKeepAxesDataLinksAndCategoriesCountedFromOne)
     EXPECT_EQ(r.document.tableWithId(0x99), nullptr);
 }
 
+TEST(XdfRead, AnUndeclaredWindowsEncodingIsReadAsLatin1AndADeclaredOneAsDeclared)
+{
+    const QByteArray body = "<XDFFORMAT><XDFHEADER><deftitle>Turbo \xB0"
+                            "C</deftitle></XDFHEADER></XDFFORMAT>";
+    const XdfRead plain = readXdf(body);
+    ASSERT_TRUE(plain.ok) << plain.error.toStdString();
+    EXPECT_EQ(plain.document.title, QStringLiteral("Turbo \u00B0C"));
+    const XdfRead declared = readXdf("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>" + body);
+    ASSERT_TRUE(declared.ok) << declared.error.toStdString();
+    EXPECT_EQ(declared.document.title, QStringLiteral("Turbo \u00B0C"));
+    const XdfRead utf8 = readXdf("<XDFFORMAT><XDFHEADER><deftitle>Turbo \xC2\xB0"
+                                 "C</deftitle></XDFHEADER></XDFFORMAT>");
+    EXPECT_EQ(utf8.document.title, QStringLiteral("Turbo \u00B0C"));
+}
+
 TEST(XdfRead, BrokenOrForeignFilesAreRefusedWithTheReason)
 {
     const XdfRead broken = readXdf("<XDFFORMAT>\n<XDFTABLE><title>x</XDFTABLE>");
