@@ -120,6 +120,7 @@ bool ConsultLink::connectPort(const QString& name)
         return false;
     }
     reportedSilent_ = false;
+    connectedSaid_ = false;
     framesRead_ = framesLost_ = 0;
     connectedAt_ = clock_.now();
     sendStart();
@@ -156,8 +157,12 @@ void ConsultLink::sendStart()
 
 void ConsultLink::startAnswered()
 {
-    say(reportedSilent_ ? QStringLiteral("ECU answers again")
-                        : QStringLiteral("ECU connected on %1").arg(port_.name()));
+    // Restarts after a wrong echo or a lost stop reply are the link's own business: no line for them.
+    if (reportedSilent_)
+        say(QStringLiteral("ECU answers again"));
+    else if (!connectedSaid_)
+        say(QStringLiteral("ECU connected on %1").arg(port_.name()));
+    connectedSaid_ = true;
     reportedSilent_ = false;
     setPhase(Phase::Ready);
     next();

@@ -149,6 +149,7 @@ class ConsultLink : public QObject
     Clock::TimePoint lastStart_{};
     Clock::TimePoint lastByte_{};
     bool reportedSilent_ = false;
+    bool connectedSaid_ = false;
 
     StreamLayout layout_;
     StreamLayout running_;

@@ -190,6 +190,10 @@ TEST(ConsultLink, WrongEchoStartsAgainAndTheStreamFollows)
     ASSERT_TRUE(rig.waitFor(3s, [&] { return rig.frames.size() >= 3; }));
     EXPECT_TRUE(rig.said("ECU echo wrong"));
     EXPECT_EQ(rig.starts(), 2);
+    // The link's own restart says nothing more than the echo line.
+    EXPECT_EQ(std::count_if(rig.status.lines.begin(), rig.status.lines.end(),
+                            [](const std::string& l) { return l.rfind("ECU connected", 0) == 0; }),
+              1);
 }
 
 TEST(ConsultLink, RefusesWhatCannotBeSent)
