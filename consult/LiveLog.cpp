@@ -96,8 +96,10 @@ bool LogWriter::open(const QString& path, const std::vector<StreamLayout::Column
         return false;
     }
     std::string header = kTimeHeader;
-    for (const auto& column : columns)
-        header += "," + headerText(column);
+    for (const auto& column : columns) {
+        header += ',';
+        header += headerText(column);
+    }
     header += std::string(",") + kRowHeader + "," + kColHeader + "\n";
     columnCount_ = columns.size();
     rows_ = 0;
