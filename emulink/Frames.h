@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace emulink {
@@ -33,6 +34,16 @@ inline constexpr std::uint8_t kPullHard = 0x00, kPullSoft = 0xFF;
 inline constexpr std::size_t kChunkSize = 256;
 // Most data bytes one short write carries (its count is one byte).
 inline constexpr std::size_t kMaxShortWrite = 255;
+
+// The short writes a range of `length` bytes goes to the boards in, in address order: pieces of at most
+// kMaxShortWrite bytes, as (offset into the range, length).
+inline std::vector<std::pair<std::size_t, std::size_t>> shortWritePieces(std::size_t length)
+{
+    std::vector<std::pair<std::size_t, std::size_t>> pieces;
+    for (std::size_t offset = 0; offset < length; offset += kMaxShortWrite)
+        pieces.emplace_back(offset, length - offset < kMaxShortWrite ? length - offset : kMaxShortWrite);
+    return pieces;
+}
 
 // Sum of the bytes modulo 256.
 std::uint8_t frameChecksum(std::span<const std::uint8_t> bytes);

@@ -4,6 +4,8 @@
 // result. Every function does nothing unless overridden.
 #pragma once
 
+#include "LinkResults.h"
+
 #include <cstdint>
 
 namespace emulink {
@@ -28,6 +30,8 @@ class LinkEvents
     virtual void scanStarted() {}
     virtual void scanProgress(int /*value*/) {}
     virtual void notice(Notice /*notice*/) {}
+    // Writes held while another exchange waited were sent (or not: the report says) once it ended.
+    virtual void heldWritesSent(const WriteReport& /*report*/) {}
 };
 
 } // namespace emulink

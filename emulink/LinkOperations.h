@@ -11,7 +11,18 @@
 // - online with no board in the found list the link goes offline (DropCause::NoBoardInList) instead of
 //   addressing nobody;
 // - an operation called while another one waits for its reply (from a timer or line event inside that
-//   wait) does nothing, so two exchanges never interleave on the wire.
+//   wait) does nothing, so two exchanges never interleave on the wire; a write asked for then is held
+//   and sent, in order, once the link is free.
+//
+// Every operation that sends passes one gate first (online, not busy, a board in the found list, the
+// board asked for among them, the ROM fits, the data's own shape, every range inside the board memory),
+// and says which check stopped it.
+//
+// A board's size comes from the version reply, whose size byte has no checksum: going online takes a
+// size only when two replies in a row agree, the smaller of two that disagree, and the small size for
+// one that a board does not repeat. After every full upload the first and the last block of each board
+// are read back, so that a board whose memory is smaller than it says (the writes wrap round it and
+// every block sum still matches) is caught.
 //
 // The ROM must fit every found board, or it would reach them in pieces: going online is refused while
 // the ROM size is larger than the capacity (the smallest found board), a larger ROM size set while
@@ -23,13 +34,26 @@
 #include "LinkResults.h"
 #include "LinkSession.h"
 
+#include <QObject>
+
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <optional>
 #include <span>
+#include <utility>
+#include <vector>
 
 namespace emulink {
+
+// A range of the ROM buffer to write to the boards: its first ROM address and its bytes.
+struct WriteRange
+{
+    std::uint32_t romAddress = 0;
+    std::span<const std::uint8_t> bytes;
+};
 
 class LinkOperations
 {
@@ -79,14 +103,24 @@ class LinkOperations
     void goOffline();
 
     // --- sending ---
-    // Write-through of a range that the ROM buffer already holds: short writes of at most 255 bytes,
-    // each to every found board in list order, each a bounded request. An empty range is Sent without
-    // sending.
+    // The write-through of ranges that the ROM buffer already holds (an edit step's, in its order): each
+    // cut into short writes (shortWritePieces in Frames.h), each piece to every found board in list order,
+    // each a bounded request. A board that fails takes the link offline and the rest is not sent. Ranges with
+    // no bytes at all are Sent without sending. Called while another exchange waits (Busy), the ranges
+    // are copied and held; held writes go first at the next write, or on their own once that exchange
+    // has ended (their report then goes to LinkEvents::heldWritesSent). Going offline drops them.
+    WriteReport write(std::span<const WriteRange> ranges);
+    // write() of one range.
     WriteReport writeThrough(std::uint32_t romAddress, std::span<const std::uint8_t> bytes);
+    // Writes held until the exchange now waiting has ended.
+    std::size_t heldWrites() const { return held_.size(); }
     // Upload of the ROM image in 256-byte chunks, each to every found board (verified block write, a
     // bounded request) before the next. `progress(k, chunkCount)` is called before chunk k, for every
     // chunk, also after the link went offline (the rest is then not sent). The image must be a whole
-    // number of chunks, no larger than the capacity and of the session's ROM size.
+    // number of chunks, no larger than the capacity and of the session's ROM size. Once every chunk
+    // reached every board, the first and the last block of each board are read back (chunk reads); a
+    // block that differs from the image takes the link offline (DropCause::ReadBackDiffers) and the
+    // upload is not complete.
     UploadResult upload(std::span<const std::uint8_t> rom, const Progress& progress = {});
     // Read of `length` bytes from ROM address `romAddress` from the found board `id`, in 256-byte
     // blocks (chunk reads, each a bounded request); `progress(b, blockCount)` is called before block b.
@@ -100,6 +134,40 @@ class LinkOperations
 
   private:
     class BusyScope;
+    // What an operation asks of the link before it sends anything.
+    struct Access
+    {
+        std::optional<std::uint8_t> board;                        // one found board; none: every one
+        std::vector<std::pair<std::int64_t, std::size_t>> ranges; // ROM ranges it reaches (start, length)
+        Refusal shape;                  // what the caller found wrong with its data, if anything
+        bool emptySendsNothing = false; // ranges with no bytes at all: nothing to do after online and busy
+    };
+    enum class Stop { Open, Offline, Busy, Nothing, NoBoards, NotFound, Refused };
+    struct Gate
+    {
+        Stop stop = Stop::Open;
+        Refusal refusal;                 // Refused
+        LinkDrop drop;                   // NoBoards: the link went offline
+        std::vector<std::uint16_t> wire; // Open: the wire address of each range (0 for an empty one)
+    };
+    // The checks in the order the class comment gives; NoBoards takes the link offline.
+    Gate gate(const Access& access);
+    // A read's or block write's start from the gate; true when it may send.
+    static bool startOf(const Gate& gate, RangeRead::Start& start, Refusal& refusal, LinkDrop& drop);
+    // The size of board `id` as two version replies in a row give it (heard: a first reply already
+    // had), at most kMaxFailuresInRow requests; nullopt when it did not answer at all.
+    struct SizeAnswer
+    {
+        std::uint32_t size = 0;
+        SizeCheck check = SizeCheck::Agreed;
+        std::uint32_t heard = 0;
+        std::uint32_t other = 0;
+    };
+    std::optional<SizeAnswer> confirmSize(std::uint8_t id, std::optional<std::uint32_t> heard);
+    // The first and last block of every found board read back after an upload of `rom`.
+    void readBack(std::span<const std::uint8_t> rom, UploadResult& result);
+    void exchangeEnded();
+    void sendHeld();
     void setOnline(bool online);
     void setCapacity(std::uint32_t capacity);
     void takeOffline();
@@ -108,11 +176,18 @@ class LinkOperations
     // one already offline was taken offline during the wait.
     LinkDrop dropAfterFailure(std::uint8_t id, const BoardChannel::Outcome& outcome);
     LinkDrop dropRomTooLarge();
-    std::uint32_t secondBoardSize();
 
     LinkSession& session_;
     BoardChannel& channel_;
     LinkEvents& events_;
+    struct HeldWrite
+    {
+        std::uint32_t romAddress;
+        Bytes bytes;
+    };
+    std::deque<HeldWrite> held_;
+    bool flushPosted_ = false;
+    QObject flushContext_; // ends the posted send of held writes with the operations
 };
 
 } // namespace emulink

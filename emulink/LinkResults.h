@@ -11,17 +11,20 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace emulink {
 
 // Why an operation took the link offline.
 enum class DropCause {
-    None,          // it did not
-    NoBoardInList, // online with an empty found list: there was nobody to address
-    NotResponding, // a board failed BoardChannel::kMaxFailuresInRow times in a row
-    LineEvent,     // a line event (or a close of the port) took the link offline during a wait; the
-                   // line event was reported when it came
-    RomTooLarge,   // the ROM no longer fits the smallest found board
+    None,            // it did not
+    NoBoardInList,   // online with an empty found list: there was nobody to address
+    NotResponding,   // a board failed BoardChannel::kMaxFailuresInRow times in a row
+    LineEvent,       // a line event (or a close of the port) took the link offline during a wait; the
+                     // line event was reported when it came
+    RomTooLarge,     // the ROM no longer fits the smallest found board
+    ReadBackDiffers, // after an upload a board read back other bytes than were sent (boardId, romAddress):
+                     // its memory may be smaller than it says, so that the writes wrapped round it
 };
 
 struct LinkDrop
@@ -31,6 +34,7 @@ struct LinkDrop
     int failures = 0;          // NotResponding: its failures in a row
     std::uint32_t romSize = 0; // RomTooLarge: the ROM size and the capacity it exceeds
     std::uint32_t capacity = 0;
+    std::uint32_t romAddress = 0; // ReadBackDiffers: the first ROM address of the block that differs
 
     bool happened() const { return cause != DropCause::None; }
 };
@@ -76,6 +80,14 @@ struct ScanResult
     int count() const { return ran && !portFailure ? found.count : -1; }
 };
 
+// How a board's size was taken: the version reply's size byte has no checksum, so a size counts only
+// when two replies in a row agree.
+enum class SizeCheck {
+    Agreed,      // two replies in a row gave the size
+    Disagreed,   // two replies in a row gave two sizes (heard, then the other): the smaller is taken
+    Unconfirmed, // one reply (heard) and no second within the bound: the small size is taken
+};
+
 struct OnlineResult
 {
     enum class Outcome {
@@ -90,13 +102,20 @@ struct OnlineResult
     Outcome outcome = Outcome::Unchanged;
     std::optional<PortOpenFailure> portFailure;
     // Found: the board in slot 1 and what it said.
+    std::uint8_t boardId = 0;
     std::uint8_t major = 0;
     std::uint8_t minor = 0;
     std::uint32_t boardSize = 0;
+    SizeCheck sizeCheck = SizeCheck::Agreed;
+    std::uint32_t heardSize = 0; // Disagreed: the first size heard; Unconfirmed: the size heard once
+    std::uint32_t otherSize = 0; // Disagreed: the second size heard
     // The board in slot 2, when there is one (secondSize 0: none was asked): its size as it said now, as
     // the scan heard it, or the small size when neither.
     std::uint8_t secondId = 0;
     std::uint32_t secondSize = 0;
+    SizeCheck secondSizeCheck = SizeCheck::Agreed; // as for slot 1, when it answered at all
+    std::uint32_t secondHeardSize = 0;
+    std::uint32_t secondOtherSize = 0;
     // The ROM size and the capacity that followed from the sizes.
     std::uint32_t romSize = 0;
     std::uint32_t capacity = 0;
@@ -108,7 +127,8 @@ enum class WriteThroughResult {
     Refused,     // the range lies outside the board memory (below 0, at or above the capacity or
                  // 0x10000), or the ROM is larger than the board: nothing sent
     LinkDropped, // the link went offline during the write
-    Busy,        // called from inside another exchange's wait: nothing sent (exchanges never interleave)
+    Busy,        // called from inside another exchange's wait: nothing sent now (exchanges never
+                 // interleave); the bytes are held and sent, in order, once the link is free
 };
 
 struct WriteReport
@@ -118,9 +138,18 @@ struct WriteReport
     LinkDrop drop;   // LinkDropped: why
 };
 
+// A block read back from a board after an upload.
+struct ReadBack
+{
+    std::uint8_t id = 0;
+    std::uint32_t romAddress = 0; // the block's first ROM address
+    Bytes bytes;                  // what the board holds there (256 bytes)
+    bool equal = false;           // the same as the uploaded image
+};
+
 struct UploadResult
 {
-    bool complete = false; // every chunk reached every found board
+    bool complete = false; // every chunk reached every found board and every block read back was equal
     int chunksSent = 0;    // chunks that reached every found board
     int chunkCount = 0;    // chunks in the image (0 when the upload did not start)
 
@@ -133,6 +162,9 @@ struct UploadResult
     Start start = Start::Started;
     Refusal refusal;
     LinkDrop drop; // the link went offline during the upload: the chunks after it were not sent
+    // Once every chunk reached every board: the first and the last block of each board, read back in
+    // found order (a board that fails its read ends them, drop says why).
+    std::vector<ReadBack> readBack;
 };
 
 // A read of a ROM range from one found board, block by block.

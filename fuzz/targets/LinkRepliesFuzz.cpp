@@ -108,9 +108,10 @@ void checkBoardsHold(const boardsim::BoardBus& bus, const vantrell::EmulatorLink
                      const std::vector<std::uint8_t>& rom, std::size_t from, std::size_t length)
 {
     for (std::size_t b = 0; b < bus.boards().size(); ++b) {
-        // A version reply made of noise can claim a larger board than there is; the writes then wrap
-        // round the real one, and nothing on the wire can tell. Only a board the link sees as it is
-        // must hold what was acknowledged.
+        // Version replies made of noise can claim a larger board than there is, twice in a row; the
+        // writes then wrap round the real one and their acknowledgements cannot tell (an upload's
+        // read-back of the first and last block can). Only a board the link sees as it is must hold
+        // what was acknowledged.
         if (!isFoundBoard(link, bus.boards()[b].config.id) ||
             bus.boards()[b].config.capacity < link.capacity())
             continue;
@@ -168,7 +169,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         case 2:
             link.goOnline();
-            bound += vantrell::EmulatorLink::kOnlineSearch + kTries * kTry;
+            // The search, then the size confirmed for each of two boards within one bounded request.
+            bound += vantrell::EmulatorLink::kOnlineSearch + 2 * kTries * kTry;
             break;
         case 3:
             link.goOffline();
@@ -192,7 +194,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         case 5: {
             const auto result = link.upload(rom);
-            bound += static_cast<int>(rom.size() / 256) * 2 * kTries * kTry;
+            // Every chunk to two boards, then the read-back of two blocks from each.
+            bound += (static_cast<int>(rom.size() / 256) + 2) * 2 * kTries * kTry;
             if (result.complete) {
                 FUZZ_CHECK(result.chunksSent == result.chunkCount);
                 FUZZ_CHECK(link.isOnline());

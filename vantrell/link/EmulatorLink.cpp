@@ -15,6 +15,7 @@ class EmulatorLink::Relay : public emulink::LinkEvents
     void scanStarted() override { emit link_.scanStarted(); }
     void scanProgress(int value) override { emit link_.scanProgress(value); }
     void notice(emulink::Notice notice) override { link_.say({noticeLine(notice)}); }
+    void heldWritesSent(const emulink::WriteReport& report) override { link_.say(writeThroughLines(report)); }
 
   private:
     EmulatorLink& link_;
@@ -88,12 +89,18 @@ void EmulatorLink::goOffline()
     operations_.goOffline();
 }
 
+emulink::WriteThroughResult EmulatorLink::write(std::span<const emulink::WriteRange> ranges)
+{
+    const emulink::WriteReport report = operations_.write(ranges);
+    say(writeThroughLines(report));
+    return report.result;
+}
+
 emulink::WriteThroughResult EmulatorLink::writeThrough(std::uint32_t romAddress,
                                                        std::span<const std::uint8_t> bytes)
 {
-    const emulink::WriteReport report = operations_.writeThrough(romAddress, bytes);
-    say(writeThroughLines(report));
-    return report.result;
+    const emulink::WriteRange range{romAddress, bytes};
+    return write(std::span(&range, 1));
 }
 
 emulink::UploadResult EmulatorLink::upload(std::span<const std::uint8_t> rom,

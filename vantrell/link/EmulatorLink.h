@@ -136,13 +136,18 @@ class EmulatorLink : public QObject
     void goOffline();
 
     // --- sending edits ---
-    // Write-through of a range of the ROM buffer that the caller has already changed: a short write of
-    // the bytes to every found board in list order, each board tried at most kMaxFailuresInRow times.
-    // Ranges longer than 255 bytes go as several writes of at most 255 bytes. The retries are done
-    // here: callers do not repeat the call (a Busy result in particular stays Busy until the outer
-    // exchange has returned). An empty range is Sent without sending; online with an empty found list
-    // the link goes offline (LinkDropped, status line). Refusals come with a status line.
+    // The one write entry: ranges of the ROM buffer that the caller has already changed (an edit step's,
+    // in its order), each as short writes of at most 255 bytes to every found board in list order, each
+    // board tried at most kMaxFailuresInRow times. The retries are done here: callers do not repeat the
+    // call. Asked for from inside another exchange's wait, the ranges are held (Busy) and sent, in order,
+    // once the link is free, with the lines of what happened then. Ranges with no bytes are Sent without
+    // sending; online with an empty found list the link goes offline (LinkDropped, status line).
+    // Refusals come with a status line.
+    emulink::WriteThroughResult write(std::span<const emulink::WriteRange> ranges);
+    // write() of one range.
     emulink::WriteThroughResult writeThrough(std::uint32_t romAddress, std::span<const std::uint8_t> bytes);
+    // Writes held until the exchange now waiting has ended.
+    std::size_t heldWrites() const { return operations_.heldWrites(); }
 
     // Upload of the ROM buffer: 256-byte chunks, each chunk to every found board (verified block write,
     // at most kMaxFailuresInRow tries) before the next. `progress(k, chunkCount)` is called before
@@ -150,7 +155,9 @@ class EmulatorLink : public QObject
     // line) an image larger than the emulator capacity, not a whole number of chunks or not of the
     // size given to setRomSize(), and ends with
     // "buffer moved to emulator successfully" only when every chunk reached every board; otherwise
-    // "Upload incomplete - emulator disabled" and the count of chunks sent.
+    // "Upload incomplete - emulator disabled" and the count of chunks sent. Once every chunk reached
+    // every board the first and the last block of each are read back; a board that holds other bytes
+    // there takes the link offline with a line naming it and the block, and the upload is incomplete.
     emulink::UploadResult upload(std::span<const std::uint8_t> rom,
                                  const std::function<void(int chunk, int chunkCount)>& progress = {});
 

@@ -14,6 +14,7 @@ using emulink::RangeRead;
 using emulink::Refusal;
 using emulink::RefusalReason;
 using emulink::ScanResult;
+using emulink::SizeCheck;
 using emulink::UploadResult;
 using emulink::WriteReport;
 using emulink::WriteThroughResult;
@@ -37,6 +38,24 @@ std::string hexAddress(std::int64_t value)
     if (value < 0)
         return "-&h" + common::hexTextPadded(static_cast<std::uint32_t>(-value), 4);
     return "&h" + common::hexTextPadded(static_cast<std::uint32_t>(value), 4);
+}
+
+// Why a board's size is not the one it said, when it is not: "" when two replies agreed.
+std::string sizeCheckLine(std::uint8_t id, SizeCheck check, std::uint32_t heard, std::uint32_t other,
+                          std::uint32_t taken)
+{
+    const std::string board = "Emulator ID " + common::numberText(id);
+    switch (check) {
+    case SizeCheck::Agreed:
+        return {};
+    case SizeCheck::Disagreed:
+        return board + " gave two sizes, " + eepromName(heard) + " and " + eepromName(other) + " - " +
+               eepromName(taken) + " is taken";
+    case SizeCheck::Unconfirmed:
+        return board + " did not repeat its size of " + eepromName(heard) + " - " + eepromName(taken) +
+               " is taken";
+    }
+    return {};
 }
 
 void append(std::vector<std::string>& lines, const std::vector<std::string>& more)
@@ -85,6 +104,10 @@ std::vector<std::string> dropLines(const LinkDrop& drop)
                 link_messages::kWarning};
     case DropCause::RomTooLarge:
         return {romTooLarge("Emulator disabled", drop.romSize, drop.capacity)};
+    case DropCause::ReadBackDiffers:
+        return {"Emulator ID " + common::numberText(drop.boardId) + " holds other bytes at ROM address " +
+                hexAddress(drop.romAddress) + " to " + hexAddress(std::int64_t(drop.romAddress) + 255) +
+                " than were uploaded - its memory may be smaller than it reports"};
     }
     return {};
 }
@@ -150,9 +173,18 @@ std::vector<std::string> onlineLines(const OnlineResult& result)
         break;
     }
     // The Looking line was shown before the search.
-    std::vector<std::string> lines{
-        "Emulator found : v" + common::numberText(result.major) + "." + common::numberText(result.minor),
-        std::string("Can emulate up to ") + eepromName(result.boardSize) + " eprom size"};
+    std::vector<std::string> lines{"Emulator found : v" + common::numberText(result.major) + "." +
+                                   common::numberText(result.minor)};
+    const std::string firstCheck =
+        sizeCheckLine(result.boardId, result.sizeCheck, result.heardSize, result.otherSize, result.boardSize);
+    if (!firstCheck.empty())
+        lines.push_back(firstCheck);
+    lines.push_back(std::string("Can emulate up to ") + eepromName(result.boardSize) + " eprom size");
+    const std::string secondCheck =
+        sizeCheckLine(result.secondId, result.secondSizeCheck, result.secondHeardSize, result.secondOtherSize,
+                      result.secondSize);
+    if (result.secondSize != 0 && !secondCheck.empty())
+        lines.push_back(secondCheck);
     if (result.secondSize != 0 && result.secondSize != result.boardSize)
         lines.push_back("Emulator ID " + common::numberText(result.secondId) + " can emulate up to " +
                         eepromName(result.secondSize) + " eprom size");

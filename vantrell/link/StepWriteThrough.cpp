@@ -1,7 +1,8 @@
 #include "vantrell/link/StepWriteThrough.h"
 
-#include <algorithm>
-#include <span>
+#include "vantrell/link/EmulatorLink.h"
+
+#include <vector>
 
 namespace vantrell {
 
@@ -9,18 +10,11 @@ void StepWriteThrough::stepApplied(const EditStep& step)
 {
     if (!step.reachesBoards)
         return;
-    for (const ByteChange& change : step.changes) {
-        // Asked again for every range: a board that stops answering takes the link offline midway, and
-        // the rest of the step then stays in the buffer alone.
-        if (!link_.isOnline())
-            return;
-        const std::span<const std::uint8_t> bytes(change.after);
-        for (std::uint32_t done = 0; done < bytes.size();) {
-            const std::uint32_t piece = std::min<std::uint32_t>(kMaxWritePiece, change.length() - done);
-            link_.writeThrough(change.address + done, bytes.subspan(done, piece));
-            done += piece;
-        }
-    }
+    std::vector<emulink::WriteRange> ranges;
+    ranges.reserve(step.changes.size());
+    for (const ByteChange& change : step.changes)
+        ranges.push_back({change.address, change.after});
+    link_.write(ranges);
 }
 
 } // namespace vantrell

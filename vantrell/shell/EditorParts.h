@@ -8,7 +8,6 @@
 #include "vantrell/history/EditHistory.h"
 #include "vantrell/keyboard/EditKeyReader.h"
 #include "vantrell/link/EmulatorLink.h"
-#include "vantrell/link/LinkWriteThrough.h"
 #include "vantrell/link/StepWriteThrough.h"
 #include "vantrell/shell/CompareActions.h"
 #include "vantrell/shell/DefinitionChoice.h"
@@ -37,7 +36,6 @@ struct EditorParts
     // What the boards hold: after the write-through among the document's listeners.
     BoardKnowledge knowledge;
     std::unique_ptr<EmulatorLink> emulatorLink;
-    std::unique_ptr<LinkWriteThrough> writeThrough;
     std::unique_ptr<StepWriteThrough> stepWriteThrough;
     std::unique_ptr<BoardCheck> boardCheck;
 

@@ -33,8 +33,7 @@ void LinkActions::upload()
         progress_.setValue(chunk);
     });
     progress_.setValue(0);
-    if (result.complete)
-        check_.uploaded();
+    check_.uploadEnded(result);
     if (result.chunkCount > 0)
         dialogs_.beep();
 }

@@ -22,9 +22,8 @@ MainWindow::MainWindow(const QString& programFolder, Dialogs& dialogs, emulink::
     EditorParts& p = parts_;
     p.status = new StatusWindow(this);
     p.emulatorLink = std::make_unique<EmulatorLink>(port, clock, *p.status);
-    p.writeThrough = std::make_unique<LinkWriteThrough>(*p.emulatorLink);
     // The boards hear of every edit step first, then the views follow.
-    p.stepWriteThrough = std::make_unique<StepWriteThrough>(*p.writeThrough);
+    p.stepWriteThrough = std::make_unique<StepWriteThrough>(*p.emulatorLink);
     p.state.rom.addListener(p.stepWriteThrough.get());
     p.boardCheck = std::make_unique<BoardCheck>(*p.emulatorLink, p.state.rom, p.knowledge);
 

@@ -497,48 +497,6 @@ TEST_F(EditingWindow, WindowKeysSkipTextBoxesAndLetTheGridMoveItsCursor)
 namespace vantrell {
 namespace {
 
-// A write asked for from inside another exchange's wait (a timer or line event) is held until the link
-// is free, so the two never share the wire.
-TEST(LinkWriteThroughAdapter, WriteDuringAWaitIsSentAfterTheExchange)
-{
-    boardsim::BoardBus bus({{1, 1, 2, 0x8000}});
-    emulink::FakeClock clock;
-    boardsim::InProcessPort port(bus, clock);
-    common::StatusLines status;
-    EmulatorLink link(port, clock, status);
-    link.setRomSize(0x8000);
-    link.setPortName("1");
-    link.setFoundEmulators({1, 0}, 1);
-    ASSERT_TRUE(link.goOnline());
-    LinkWriteThrough adapter(link);
-
-    const std::uint8_t byte = 0x5A;
-    bool askedWhileBusy = false;
-    clock.callAt(clock.now(), &adapter, [&] {
-        askedWhileBusy = link.isBusy();
-        adapter.writeThrough(0x1234, std::span<const std::uint8_t>(&byte, 1));
-    });
-    bus.clearFrameLog();
-    const std::vector<std::uint8_t> rom(0x8000, 0x11);
-    EXPECT_TRUE(link.upload(rom).complete);
-    EXPECT_TRUE(askedWhileBusy);
-    EXPECT_EQ(adapter.heldWrites(), 1u);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return adapter.heldWrites() == 0; }, 2000));
-
-    const auto& frames = bus.frameLog();
-    ASSERT_EQ(frames.size(), 129u);
-    for (std::size_t i = 0; i < 128; ++i)
-        EXPECT_EQ(frames[i][2], 'X');
-    EXPECT_EQ(frames[128][2], 'w');
-    EXPECT_EQ(bus.boards()[0].memory[0x1234], 0x5A);
-}
-
-} // namespace
-} // namespace vantrell
-
-namespace vantrell {
-namespace {
-
 // The cursor stays on map cells, and typing does not move it: a key other than the cursor keys
 // rewrites the cells the user selected, never a cell found by its text or a header.
 TEST_F(EditingWindow, CursorStaysOnMapCellsAndTypingDoesNotMoveIt)

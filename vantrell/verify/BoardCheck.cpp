@@ -161,6 +161,24 @@ void BoardCheck::uploaded()
     marks(0, static_cast<std::uint32_t>(document_.size()));
 }
 
+void BoardCheck::uploadEnded(const emulink::UploadResult& result)
+{
+    if (result.complete) {
+        uploaded();
+        return;
+    }
+    if (result.readBack.empty())
+        return;
+    follow();
+    for (const emulink::ReadBack& back : result.readBack)
+        if (knowledge_.knows(back.id) && back.romAddress % kBoardBlock == 0 &&
+            back.bytes.size() == kBoardBlock)
+            knowledge_.blockRead(back.id, back.romAddress / kBoardBlock, back.bytes, document_.buffer());
+    marks(0, static_cast<std::uint32_t>(document_.size()));
+    if (!link_.isOnline())
+        knowledge_.forget();
+}
+
 void BoardCheck::linkOffline()
 {
     knowledge_.forget();

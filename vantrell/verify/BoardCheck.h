@@ -7,6 +7,8 @@
 #include "vantrell/document/RomDocument.h"
 #include "vantrell/verify/BoardKnowledge.h"
 
+#include "emulink/LinkResults.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -57,6 +59,9 @@ class BoardCheck : public DocumentListener
     std::vector<BoardSend> sendDiffering(const std::vector<std::uint8_t>& ids, const Progress& progress = {});
     // Every found board holds the whole buffer now (a completed upload).
     void uploaded();
+    // An upload ended: a complete one is uploaded(); otherwise the blocks it read back say what those
+    // boards hold there, and the bytes that differ are marked.
+    void uploadEnded(const emulink::UploadResult& result);
     // The link went offline: every block unknown.
     void linkOffline();
 

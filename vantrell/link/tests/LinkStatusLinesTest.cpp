@@ -1,5 +1,7 @@
 // The status lines of a range read, from the results the link's operations return over simulated boards
-// on a fake clock: the lines rangeReadLines() gives, and the link writes exactly those to the status.
+// on a fake clock: the lines rangeReadLines() gives, and the link writes exactly those to the status. And
+// the lines of a size that two version replies did not confirm, and of an upload that a board does not
+// hold when read back.
 #include "vantrell/link/LinkStatusLines.h"
 
 #include "InProcessRig.h"
@@ -78,6 +80,67 @@ TEST(LinkStatusLinesRangeRead, ARangeThatCannotBeReadSaysWhy)
         EXPECT_EQ(rig.takeLines(), c.lines) << label;
         EXPECT_TRUE(rig.bus.frameLog().empty()) << label;
     }
+}
+
+TEST(LinkStatusLinesOnline, ASizeThatIsNotConfirmedSaysWhichSizeIsTaken)
+{
+    using emulink::OnlineResult;
+    using emulink::SizeCheck;
+    struct Case
+    {
+        SizeCheck check;
+        std::uint32_t heard, other, taken;
+        std::vector<std::string> lines;
+    };
+    const Case cases[] = {
+        {SizeCheck::Agreed,
+         0,
+         0,
+         0x10000,
+         {"Emulator found : v 1. 0", "Can emulate up to 27c512 eprom size"}},
+        {SizeCheck::Disagreed,
+         0x10000,
+         0x8000,
+         0x8000,
+         {"Emulator found : v 1. 0", "Emulator ID  1 gave two sizes, 27c512 and 27c256 - 27c256 is taken",
+          "Can emulate up to 27c256 eprom size"}},
+        {SizeCheck::Unconfirmed,
+         0x10000,
+         0,
+         0x8000,
+         {"Emulator found : v 1. 0", "Emulator ID  1 did not repeat its size of 27c512 - 27c256 is taken",
+          "Can emulate up to 27c256 eprom size"}},
+    };
+    for (const Case& c : cases) {
+        OnlineResult result;
+        result.outcome = OnlineResult::Outcome::Online;
+        result.boardId = 1;
+        result.major = 1;
+        result.boardSize = c.taken;
+        result.sizeCheck = c.check;
+        result.heardSize = c.heard;
+        result.otherSize = c.other;
+        EXPECT_EQ(onlineLines(result), c.lines) << int(c.check);
+    }
+}
+
+TEST(LinkStatusLinesUpload, ABoardThatWrapsItsMemoryEndsTheUploadAsIncomplete)
+{
+    // A 32K board that says it holds 64K.
+    InProcessRig rig({{1, 1, 0, 0x8000, 0x10000}});
+    rig.link.setRomSize(0x10000);
+    rig.online({1, 0}, 1);
+    ASSERT_TRUE(rig.link.isOnline());
+    emulink::Bytes rom(0x10000);
+    for (std::size_t i = 0; i < rom.size(); ++i)
+        rom[i] = static_cast<std::uint8_t>(i / 256);
+    const emulink::UploadResult result = rig.link.upload(rom);
+    EXPECT_FALSE(result.complete);
+    EXPECT_FALSE(rig.link.isOnline());
+    EXPECT_THAT(rig.takeLines(),
+                ElementsAre("Emulator ID  1 holds other bytes at ROM address &h0000 to &h00FF "
+                            "than were uploaded - its memory may be smaller than it reports",
+                            link_messages::kUploadIncomplete, "Chunks sent: 256 of 256"));
 }
 
 } // namespace

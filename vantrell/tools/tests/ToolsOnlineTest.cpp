@@ -4,15 +4,15 @@
 #include "vantrell/tools/core/InjectorTools.h"
 #include "vantrell/tools/core/Limiters.h"
 #include "vantrell/tools/core/MapOperations.h"
-#include "vantrell/link/LinkWriteThrough.h"
 
-#include "ToolTestSupport.h"
+#include "vantrell/tools/core/tests/ToolTestSupport.h"
 #include "emulink/Frames.h"
 #include "emulink/QtSerialPort.h"
 #include "emulink/SteadyClock.h"
 #include "testsupport/PauseSkippingClock.h"
 #include "testsupport/VirtualBoard.h"
 #include "vantrell/link/EmulatorLink.h"
+#include "vantrell/link/StepWriteThrough.h"
 #include "vantrell/document/RomFile.h"
 
 #include <QCoreApplication>
@@ -96,9 +96,8 @@ class ToolsOnline : public ::testing::Test
     PauseSkippingClock clock;
     emulink::QtSerialPort port;
     EmulatorLink link{port, clock, status};
-    LinkWriteThrough seam{link};
-    // The editor's own listener: every edit step of the document goes through the seam.
-    StepWriteThrough sender{seam};
+    // The editor's own listener: every edit step of the document goes to the link.
+    StepWriteThrough sender{link};
 };
 
 void expectWrites(const std::vector<ShortWrite>& got, const std::vector<ShortWrite>& want)

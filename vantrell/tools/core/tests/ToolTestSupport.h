@@ -2,10 +2,10 @@
 // records what it is handed, and dialogs that answer from a script.
 #pragma once
 
-#include "vantrell/link/StepWriteThrough.h"
 #include "vantrell/editor/Dialogs.h"
-#include "vantrell/editor/WriteThrough.h"
 #include "vantrell/editor/EditorState.h"
+
+#include "emulink/Frames.h"
 
 #include <cstdint>
 #include <random>
@@ -76,31 +76,37 @@ struct RecordedWrite
     bool operator==(const RecordedWrite&) const = default;
 };
 
-// Hears every edit step of the state's document through the editor's own write-through, and records
-// what would go to the boards.
-class RecordingWriteThrough : public WriteThrough
+// Hears every edit step of the state's document as the editor's write-through does, and records the
+// short writes that would go to the boards while `online`: the step's ranges in order, cut as the link
+// cuts them.
+class RecordingWriteThrough : public DocumentListener
 {
   public:
-    explicit RecordingWriteThrough(EditorState& state, bool online = true)
-        : online(online), state_(state), sender_(*this)
+    explicit RecordingWriteThrough(EditorState& state, bool online = true) : online(online), state_(state)
     {
-        state_.rom.addListener(&sender_);
+        state_.rom.addListener(this);
     }
-    ~RecordingWriteThrough() override { state_.rom.removeListener(&sender_); }
+    ~RecordingWriteThrough() override { state_.rom.removeListener(this); }
     RecordingWriteThrough(const RecordingWriteThrough&) = delete;
     RecordingWriteThrough& operator=(const RecordingWriteThrough&) = delete;
 
-    bool isOnline() const override { return online; }
-    void writeThrough(std::uint32_t romAddress, std::span<const std::uint8_t> bytes) override
+    void stepApplied(const EditStep& step) override
     {
-        writes.push_back({romAddress, std::vector<std::uint8_t>(bytes.begin(), bytes.end())});
+        if (!online || !step.reachesBoards)
+            return;
+        for (const ByteChange& change : step.changes)
+            for (const auto& [offset, length] : emulink::shortWritePieces(change.after.size()))
+                writes.push_back(
+                    {change.address + static_cast<std::uint32_t>(offset),
+                     std::vector<std::uint8_t>(change.after.begin() + std::ptrdiff_t(offset),
+                                               change.after.begin() + std::ptrdiff_t(offset + length))});
     }
+    void documentLoaded(DocumentLoad) override {}
     bool online;
     std::vector<RecordedWrite> writes;
 
   private:
     EditorState& state_;
-    StepWriteThrough sender_;
 };
 
 // Counts the edit steps the state's document applies.
