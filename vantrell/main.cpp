@@ -20,12 +20,15 @@ int main(int argc, char* argv[])
     QApplication::setApplicationDisplayName(QStringLiteral("Vantrell"));
     const common::ProgramFolder folder = common::programFolderFor(QApplication::arguments());
     emulink::SystemSerialPort port;
+    // The ECU's diagnostic line: a second port, opened from the live data dock.
+    emulink::SystemSerialPort ecuPort;
     emulink::SteadyClock clock;
     vantrell::QtDialogs dialogs;
     vantrell::MainWindow window(folder.path, dialogs, port, clock);
     if (!folder.problem.isEmpty())
         window.parts().status->appendStatusLine("Program folder " + folder.path.toStdString() +
                                                 " is not usable: " + folder.problem.toStdString());
+    window.parts().live->setPort(ecuPort);
     dialogs.setParent(&window);
     window.show();
     return app.exec();

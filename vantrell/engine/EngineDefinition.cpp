@@ -41,6 +41,14 @@ std::optional<std::uint32_t> addressInRom(const std::string& addressText, std::u
     return a;
 }
 
+std::optional<std::uint16_t> tpAddressOf(const EngineDefinition& def)
+{
+    const std::optional<std::uint32_t> address = addressOf(def.tpram);
+    if (!address || *address > 0xFFFF)
+        return std::nullopt;
+    return static_cast<std::uint16_t>(*address);
+}
+
 DefinitionLoad loadEngineDefinition(const std::string& path)
 {
     const common::IniText ini = common::IniText::read(path);
@@ -92,6 +100,7 @@ DefinitionLoad loadEngineDefinition(const std::string& path)
                                                         {"accelpump", &d.accelpump}};
     for (auto& [key, target] : addresses)
         *target = get(al, key);
+    d.tpram = get("consult", "tpram");
 
     if (romsizeText == common::clsIniFile::kUnknownValue || romsizeText == common::clsIniFile::kEmptyValue) {
         result.reason = "romsize is missing";

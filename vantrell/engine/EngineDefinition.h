@@ -31,6 +31,10 @@ struct EngineDefinition
     std::string rev1, rev2, rev3, rev4;
     std::string speed1, speed2, speed3, speed4;
     std::string vqsize, vqmap, ttpmin, ttpmax, aflimit, accelsize, accelpump;
+
+    // Section "consult" (optional): where the ECU keeps the map's load value (TP) in its memory, for the
+    // live trace over the diagnostic port. Empty text reads as "not given".
+    std::string tpram;
 };
 
 // True for the exact text "&hffff" (lower case), which marks a table this ROM does not have.
@@ -44,6 +48,10 @@ std::optional<std::uint32_t> addressOf(const std::string& addressText);
 // not a usable address or the range would reach past the end.
 std::optional<std::uint32_t> addressInRom(const std::string& addressText, std::uint32_t length,
                                           std::uint32_t romSize);
+
+// The TP address of [consult] tpram: nothing when the key is missing or holds no address of
+// 0..0xFFFF (the ECU's memory is addressed with 16 bits).
+std::optional<std::uint16_t> tpAddressOf(const EngineDefinition& def);
 
 struct DefinitionLoad
 {

@@ -49,6 +49,9 @@ class CellDelegate : public QStyledItemDelegate
             painter->drawRect(option.rect.adjusted(0, 0, -1, -1));
         }
         paintMarks(painter, option.rect, index.data(MapGridModel::MarksRole).toInt());
+        const QVariant trace = index.data(MapGridModel::TraceRole);
+        if (trace.isValid())
+            paintTrace(painter, option.rect, trace.value<TraceLook>());
     }
 
   private:
@@ -72,6 +75,40 @@ class CellDelegate : public QStyledItemDelegate
             painter->setPen(QPen(Qt::black, 1, Qt::DotLine));
             painter->setBrush(Qt::NoBrush);
             painter->drawRect(rect.adjusted(1, 1, -2, -2));
+        }
+        painter->restore();
+    }
+
+    // The live trace: a yellow frame round the running cell (a bar along the top and bottom of each
+    // cell of its row when the load is not known), an orange disc in the lower left corner as large as
+    // the engine's share of the cell, and a cyan frame fading with the age of a trail cell.
+    static void paintTrace(QPainter* painter, const QRect& rect, const TraceLook& look)
+    {
+        if (!look.marked())
+            return;
+        painter->save();
+        painter->setBrush(Qt::NoBrush);
+        if (look.trail > 0 && !look.running) {
+            painter->setPen(QPen(QColor(0, 230, 255, static_cast<int>(60 + 195 * look.trail)), 2));
+            painter->drawRect(rect.adjusted(1, 1, -2, -2));
+        }
+        if (look.weight > 0) {
+            const double radius = std::max(1.5, std::sqrt(look.weight) * rect.height() * 0.35);
+            painter->setRenderHint(QPainter::Antialiasing, true);
+            painter->setPen(QPen(Qt::black, 1));
+            painter->setBrush(QColor(255, 140, 0));
+            painter->drawEllipse(QPointF(rect.left() + 2 + radius, rect.bottom() - 1 - radius), radius,
+                                 radius);
+            painter->setBrush(Qt::NoBrush);
+            painter->setRenderHint(QPainter::Antialiasing, false);
+        }
+        if (look.running) {
+            painter->setPen(QPen(QColor(255, 230, 0), 3));
+            painter->drawRect(rect.adjusted(1, 1, -2, -2));
+        } else if (look.rowOnly) {
+            painter->setPen(QPen(QColor(255, 230, 0), 3));
+            painter->drawLine(rect.topLeft() + QPoint(0, 1), rect.topRight() + QPoint(0, 1));
+            painter->drawLine(rect.bottomLeft() - QPoint(0, 1), rect.bottomRight() - QPoint(0, 1));
         }
         painter->restore();
     }

@@ -78,6 +78,8 @@ QVariant MapGridModel::data(const QModelIndex& index, int role) const
         const std::optional<std::uint32_t> address = addressOf(row, column);
         return address ? marksAt(*address) : 0;
     }
+    case TraceRole:
+        return header ? QVariant() : QVariant::fromValue(trace_.at(row - 1, column - 1));
     case Qt::ToolTipRole:
         return referenceToolTip(row, column);
     default:
@@ -235,6 +237,22 @@ void MapGridModel::clearMarks(CellMark mark)
     for (std::uint8_t& m : marks_)
         m = static_cast<std::uint8_t>(m & ~bit);
     emit dataChanged(index(1, 1), index(kSize - 1, kSize - 1), {MarksRole});
+}
+
+void MapGridModel::setTrace(const CellTrace& trace)
+{
+    int top = kSize, left = kSize, bottom = -1, right = -1;
+    for (int r = 0; r < CellTrace::kSide; ++r)
+        for (int c = 0; c < CellTrace::kSide; ++c)
+            if (!(trace.at(r, c) == trace_.at(r, c))) {
+                top = std::min(top, r + 1);
+                left = std::min(left, c + 1);
+                bottom = std::max(bottom, r + 1);
+                right = std::max(right, c + 1);
+            }
+    trace_ = trace;
+    if (bottom >= 0)
+        emit dataChanged(index(top, left), index(bottom, right), {TraceRole});
 }
 
 int MapGridModel::marksAt(std::uint32_t address) const

@@ -7,6 +7,7 @@
 // full refresh. A load of the document refreshes every cell.
 #pragma once
 
+#include "vantrell/grid/core/CellTrace.h"
 #include "vantrell/grid/core/GridEditing.h"
 
 #include <QAbstractTableModel>
@@ -35,6 +36,8 @@ class MapGridModel : public QAbstractTableModel, public DocumentListener
     static constexpr int kSize = 17;
     // The cell's marks as an int of CellMark bits.
     static constexpr int MarksRole = Qt::UserRole + 1;
+    // The live trace's look of the cell (a TraceLook; unmarked for the header row and column).
+    static constexpr int TraceRole = Qt::UserRole + 2;
 
     // Listens to the state's document for its whole lifetime; does not own the state.
     explicit MapGridModel(EditorState& state, QObject* parent = nullptr);
@@ -61,6 +64,9 @@ class MapGridModel : public QAbstractTableModel, public DocumentListener
         referenceSource_ = std::move(source);
     }
     int marksAt(std::uint32_t address) const;
+    // The live trace on the shown map (map coordinates); the cells whose look changed are updated.
+    void setTrace(const CellTrace& trace);
+    const CellTrace& trace() const { return trace_; }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -108,6 +114,9 @@ class MapGridModel : public QAbstractTableModel, public DocumentListener
     std::vector<std::uint8_t> marks_; // a CellMark set for every ROM address
     std::function<std::optional<std::uint8_t>(std::uint32_t)> referenceSource_;
     std::optional<QFont> cornerFont_;
+    CellTrace trace_;
 };
 
 } // namespace vantrell
+
+Q_DECLARE_METATYPE(vantrell::TraceLook)

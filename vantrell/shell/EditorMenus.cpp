@@ -30,6 +30,8 @@ void buildEditorMenus(QMainWindow& window, EditorParts& parts, Dialogs& dialogs,
     add(file, "Load &Engine Config File", "menu_file_config", [&parts] { parts.definitions->choose(); });
     add(file, "&Load Rom Image", "menu_file_load", [&parts] { parts.romImages->loadRomImage(); });
     add(file, "&Save Rom Image", "menu_file_save", [&parts] { parts.romImages->saveRomImage(); });
+    add(file, "Import &XDF Definition...", "menu_file_import_xdf",
+        [&window, &parts, programFolder] { parts.definitions->importXdf(window, programFolder); });
     file->addSeparator();
     parts.compareActions = new CompareActions(parts.state, parts.compare, dialogs, status, *parts.grid(),
                                               *parts.mapView(), &window);
@@ -49,6 +51,11 @@ void buildEditorMenus(QMainWindow& window, EditorParts& parts, Dialogs& dialogs,
         new VerifyActions(*parts.boardCheck, parts.link(), dialogs, status, *status.progressBar(),
                           *parts.grid(), *parts.setupPage(), &window);
     parts.verifyActions->addTo(emulator);
+    emulator->addSeparator();
+    QAction* live = parts.liveDock->toggleViewAction();
+    live->setText(QStringLiteral("&Live Data from the ECU"));
+    live->setObjectName(QStringLiteral("menu_live_data"));
+    emulator->addAction(live);
 
     QMenu* map = window.menuBar()->addMenu(QStringLiteral("&Map Functions"));
     add(map, "&Shunt current map left and create new collum", "menu_map_shunt",

@@ -9,6 +9,8 @@
 #include "vantrell/keyboard/EditKeyReader.h"
 #include "vantrell/link/EmulatorLink.h"
 #include "vantrell/link/StepWriteThrough.h"
+#include "vantrell/live/LiveDataDock.h"
+#include "vantrell/live/LiveSession.h"
 #include "vantrell/shell/CompareActions.h"
 #include "vantrell/shell/DefinitionChoice.h"
 #include "vantrell/shell/EditActions.h"
@@ -49,6 +51,9 @@ struct EditorParts
     EditActions* editActions = nullptr;
     CompareActions* compareActions = nullptr;
     VerifyActions* verifyActions = nullptr;
+    // The live data from the ECU's diagnostic port and its dock.
+    LiveSession* live = nullptr;
+    LiveDataDock* liveDock = nullptr;
 
     EmulatorLink& link() const { return *emulatorLink; }
     StatusWindow* statusWindow() const { return status; }

@@ -29,8 +29,12 @@ MainWindow::MainWindow(const QString& programFolder, Dialogs& dialogs, emulink::
 
     p.pages = new EditorPages(p.state, *p.status, dialogs_, p.editKeys, p.link(), programFolder_, *this);
     setCentralWidget(p.pages);
-    if (ports)
+    p.live = new LiveSession(p.state, *p.status, clock, *p.grid(), *p.mapView(), this);
+    p.liveDock = new LiveDataDock(*p.live, dialogs_, *p.status, programFolder_, this);
+    if (ports) {
+        p.liveDock->setPortLister(ports);
         p.setupPage()->setPortLister(std::move(ports));
+    }
     p.bar = new StatusBarLabels(*statusBar());
     p.romImages = new RomImageActions(p.state, dialogs_, *p.status, *p.bar, *p.setupPage(), p.link(), this);
     p.definitions = new DefinitionChoice(p.state, dialogs_, *p.status, *p.bar, p.link(), this);
@@ -73,6 +77,9 @@ void MainWindow::wireParts()
         p.gridPage()->selectData();
         p.pages->refillToolPages();
     });
+    // The live data dock opens from the menu.
+    addDockWidget(Qt::RightDockWidgetArea, p.liveDock);
+    p.liveDock->hide();
 }
 
 void MainWindow::startUp()

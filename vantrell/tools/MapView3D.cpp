@@ -98,6 +98,14 @@ QPointF MapView3D::canvasPoint(int unitX, int unitY) const
     return origin_ + QPointF(unitX / unitsPerPixel_, unitY / unitsPerPixel_);
 }
 
+void MapView3D::setTrace(const CellTrace& trace)
+{
+    if (trace == trace_)
+        return;
+    trace_ = trace;
+    render();
+}
+
 void MapView3D::drawView()
 {
     render();
@@ -151,6 +159,28 @@ void MapView3D::render()
             if (d.ringed) {
                 p.setPen(QPen(QColor(255, 0, 255), 1));
                 p.drawEllipse(canvasPoint(d.x, d.y), kDotRadius + 3, kDotRadius + 3);
+            }
+        }
+        for (const ViewDot& d : drawing_.dots) {
+            const TraceLook& look = trace_.at(d.row, d.column);
+            if (!look.marked())
+                continue;
+            const QPointF centre = canvasPoint(d.x, d.y);
+            if (look.trail > 0 && !look.running) {
+                p.setPen(QPen(QColor(0, 230, 255, static_cast<int>(60 + 195 * look.trail)), 1));
+                p.setBrush(Qt::NoBrush);
+                p.drawEllipse(centre, kDotRadius + 2, kDotRadius + 2);
+            }
+            if (look.weight > 0) {
+                p.setPen(Qt::NoPen);
+                p.setBrush(QColor(255, 140, 0));
+                const double r = 1 + look.weight * (kDotRadius + 1);
+                p.drawEllipse(centre, r, r);
+            }
+            if (look.running || look.rowOnly) {
+                p.setPen(QPen(QColor(255, 230, 0), look.running ? 2 : 1));
+                p.setBrush(Qt::NoBrush);
+                p.drawEllipse(centre, kDotRadius + 4, kDotRadius + 4);
             }
         }
     } else {

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "vantrell/editor/EditorState.h"
+#include "vantrell/grid/core/CellTrace.h"
 #include "vantrell/tools/core/MapViewModel.h"
 
 #include <QGroupBox>
@@ -37,6 +38,10 @@ class MapView3D : public QGroupBox
     const MapViewModel& model() const { return model_; }
     // Which cells carry a ring (differ from the reference image), by ROM address.
     void setRinged(std::function<bool(std::uint32_t address)> ringed) { model_.setRinged(std::move(ringed)); }
+    // The live trace on the shown map: the running cell's dot filled yellow, the four around it with
+    // orange discs by weight, the trail with fading cyan rings. Redraws when it changed.
+    void setTrace(const CellTrace& trace);
+    const CellTrace& trace() const { return trace_; }
     // The last drawing and where its units lie on the canvas (for tests and tools).
     const ViewDrawing& lastDrawing() const { return drawing_; }
     QPointF canvasPoint(int unitX, int unitY) const;
@@ -57,6 +62,7 @@ class MapView3D : public QGroupBox
     QWidget* canvas_ = nullptr;
     QPointF origin_; // canvas pixel of unit (0, 0)
     double unitsPerPixel_ = 1;
+    CellTrace trace_;
 };
 
 } // namespace vantrell
