@@ -129,9 +129,9 @@ configure_tessavel() {
     -DGTest_DIR="$GTEST_PREFIX/lib/cmake/GTest" \
     -DTESSAVEL_TESTS="$tests" \
     -DCMAKE_CROSSCOMPILING_EMULATOR="$here/wine-run.sh" \
-    -DCMAKE_CXX_COMPILER_LAUNCHER=ccache >"$BUILD.configure.log" 2>&1 \
-    || { tail -n 40 "$BUILD.configure.log"; exit 1; }
-  rm -f "$BUILD.configure.log"
+    -DCMAKE_CXX_COMPILER_LAUNCHER=ccache >"$CACHE/configure.log" 2>&1 \
+    || { tail -n 40 "$CACHE/configure.log"; exit 1; }
+  rm -f "$CACHE/configure.log"
 }
 step "configure build/windows" configure_tessavel
 
