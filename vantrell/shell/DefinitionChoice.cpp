@@ -3,6 +3,9 @@
 #include "vantrell/editor/EditorSettings.h"
 #include "vantrell/link/EmulatorLink.h"
 #include "vantrell/shell/StatusBarLabels.h"
+#include "vantrell/xdf/window/XdfImportDialog.h"
+
+#include <QDir>
 
 namespace vantrell {
 
@@ -32,6 +35,25 @@ void DefinitionChoice::choose()
     if (!load(path))
         return;
     EditorSettings(state_.folders.settingsFile).rememberEngine(fileNameOf(path));
+    emit chosen();
+}
+
+void DefinitionChoice::importXdf(QWidget& window, const QString& programFolder)
+{
+    const QString path = xdf::XdfImportDialog::importDefinition(&window, programFolder);
+    if (path.isEmpty()) {
+        status_.appendStatusLine("XDF import canceled");
+        return;
+    }
+    const std::string saved = QDir::toNativeSeparators(path).toStdString();
+    status_.appendStatusLine("Engine config saved to " + saved);
+    if (dialogs_.askYesNo("Import XDF Definition", "Load the imported engine config " + fileNameOf(saved) +
+                                                       " now? The rom buffer is emptied by the load.") !=
+        Dialogs::Answer::Yes)
+        return;
+    if (!load(path.toStdString()))
+        return;
+    EditorSettings(state_.folders.settingsFile).rememberEngine(fileNameOf(saved));
     emit chosen();
 }
 

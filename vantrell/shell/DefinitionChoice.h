@@ -9,6 +9,9 @@
 #include "common/StatusSink.h"
 
 #include <QObject>
+#include <QString>
+
+class QWidget;
 
 #include <string>
 
@@ -29,6 +32,10 @@ class DefinitionChoice : public QObject
     bool load(const std::string& path);
     // Asks for a definition in the config folder and loads it; a loaded one is remembered.
     void choose();
+    // "Import XDF Definition...": makes an engine definition from an XDF file and a ROM image in the
+    // config folder (the import dialog), then offers to load it; the definition in use stays until the
+    // user says yes, since a load empties the ROM buffer.
+    void importXdf(QWidget& window, const QString& programFolder);
 
   signals:
     // A definition chosen by the user was loaded.

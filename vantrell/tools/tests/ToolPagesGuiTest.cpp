@@ -6,7 +6,7 @@
 #include "vantrell/tools/MapView3D.h"
 #include "vantrell/tools/MeterGraph.h"
 
-#include "ToolTestSupport.h"
+#include "vantrell/tools/core/tests/ToolTestSupport.h"
 #include "vantrell/document/RomFile.h"
 #include "testsupport/WidgetLookup.h"
 
