@@ -3,7 +3,7 @@
 #include "graph2d/LineGraph.h"
 
 #include <QCheckBox>
-#include <QHBoxLayout>
+#include <QGridLayout>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -37,7 +37,7 @@ std::pair<double, double> graphRange(const std::string& columnName)
 }
 
 LiveGraph::LiveGraph(QWidget* parent)
-    : QWidget(parent), graph_(new graph2d::LineGraph(this)), boxes_(new QHBoxLayout),
+    : QWidget(parent), graph_(new graph2d::LineGraph(this)), boxes_(new QGridLayout),
       redraw_(new QTimer(this))
 {
     graph_->setObjectName(QStringLiteral("live_graph"));
@@ -49,7 +49,7 @@ LiveGraph::LiveGraph(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(graph_, 1);
-    boxes_->setSpacing(6);
+    boxes_->setHorizontalSpacing(8);
     layout->addLayout(boxes_);
     redraw_->setSingleShot(true);
     redraw_->setInterval(kRedrawMs);
@@ -83,7 +83,8 @@ void LiveGraph::setColumns(const std::vector<consult::StreamLayout::Column>& col
             else
                 redrawLive();
         });
-        boxes_->addWidget(box);
+        // Five a row, so the dock stays narrow.
+        boxes_->addWidget(box, static_cast<int>(i / 5), static_cast<int>(i % 5));
         checks_.push_back(box);
     }
     graph_->seriesList().clear();

@@ -15,7 +15,7 @@
 #include <vector>
 
 class QCheckBox;
-class QHBoxLayout;
+class QGridLayout;
 class QTimer;
 
 namespace graph2d {
@@ -63,7 +63,7 @@ class LiveGraph : public QWidget
                  std::optional<std::int64_t> cursor);
 
     graph2d::LineGraph* graph_;
-    QHBoxLayout* boxes_;
+    QGridLayout* boxes_;
     std::vector<QCheckBox*> checks_;
     std::vector<consult::StreamLayout::Column> columns_;
     std::deque<Sample> live_;
