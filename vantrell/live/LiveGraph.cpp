@@ -129,6 +129,7 @@ void LiveGraph::addValues(const std::vector<double>& values, std::int64_t timeMs
 
 void LiveGraph::clear()
 {
+    log_ = nullptr;
     live_.clear();
     graph_->seriesList().clear();
 }

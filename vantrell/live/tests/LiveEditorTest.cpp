@@ -13,7 +13,9 @@
 #include "testsupport/WidgetLookup.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
@@ -154,6 +156,15 @@ TEST_F(LiveEditor, FramesUpdateTheFiguresAndTheGridMarksTheCellOfTheAxes)
         // The graph draws the chosen channels: RPM at first, and TP when streamed.
         EXPECT_GE(window->parts().liveDock->graph()->graph()->seriesList().count(), withTp ? 3u : 2u);
 
+        // The fault codes, read and cleared between frames; the stream goes on after them.
+        auto* faults = child<QListWidget>(*window, "fault_list");
+        child<QPushButton>(*window, "faults_read")->click();
+        ASSERT_TRUE(waitFor(3s, [&] { return faults->count() == 2; })) << log();
+        EXPECT_EQ(faults->item(0)->text(), "Code 21, 5 starts ago");
+        child<QPushButton>(*window, "faults_clear")->click();
+        ASSERT_TRUE(waitFor(3s, [&] { return faults->item(0)->text() == "No fault codes stored"; })) << log();
+        EXPECT_TRUE(waitForFrames(5));
+
         child<QPushButton>(*window, "ecu_connect")->click();
         EXPECT_EQ(child<QLabel>(*window, "ecu_state")->text(), "Disconnected");
         EXPECT_FALSE(ecuPort.isOpen());
@@ -202,6 +213,11 @@ TEST_F(LiveEditor, ARecordedLogPlaysBackTheSameTrace)
     ASSERT_TRUE(window->parts().live->logging()) << log();
     const std::size_t from = shown.size();
     ASSERT_TRUE(waitForFrames(60));
+    // The rows reach the file while it is still open: a crash would lose at most the last moments.
+    EXPECT_TRUE(waitFor(2s, [&] {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) && file.readAll().count('\n') > 40;
+    }));
     child<QPushButton>(*window, "log_record")->click();
     EXPECT_FALSE(window->parts().live->logging());
     const std::vector<Shown> live(shown.begin() + static_cast<std::ptrdiff_t>(from), shown.end());
