@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSlider>
 #include <QTest>
 
@@ -174,7 +175,13 @@ TEST_F(LiveEditor, FramesUpdateTheFiguresAndTheGridMarksTheCellOfTheAxes)
 TEST_F(LiveEditor, AnEditOfTheFollowedCellWrittenThroughShowsInTheInjectionTimeWithinTwoFrames)
 {
     start();
-    testing::setUpTwoBoards(*window);
+    // As a user goes online: the scan (its pause is real time here), the layout, the width, the toggle.
+    window->parts().pages->showPage(EditorPages::kSetupTab);
+    child<QPushButton>(*window, "button_scan")->click();
+    ASSERT_EQ(window->parts().link().foundCount(), 2) << log();
+    child<QRadioButton>(*window, "OptionRomStraight")->click();
+    child<QRadioButton>(*window, "Option16bit")->click();
+    window->parts().pages->showPage(1);
     trigger(*window, "menu_emulator_toggle");
     ASSERT_TRUE(window->parts().link().isOnline()) << log();
     trigger(*window, "menu_emulator_upload");
