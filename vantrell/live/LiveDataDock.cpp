@@ -165,8 +165,12 @@ LiveDataDock::LiveDataDock(LiveSession& session, Dialogs& dialogs, common::Statu
             graph_->addValues(v, timeMs);
     });
     connect(&session_, &LiveSession::traced, this, [this](int row, int col) {
-        tracedLabel_->setText(row < 0 ? QString()
-                                      : QStringLiteral("Row %1, column %2").arg(row + 1).arg(col + 1));
+        if (row < 0)
+            tracedLabel_->clear();
+        else if (col < 0)
+            tracedLabel_->setText(QStringLiteral("Row %1 (no TP)").arg(row + 1));
+        else
+            tracedLabel_->setText(QStringLiteral("Row %1, column %2").arg(row + 1).arg(col + 1));
     });
     connect(&session_, &LiveSession::stateChanged, this, &LiveDataDock::showState);
     connect(&session_, &LiveSession::framesLostChanged, this,

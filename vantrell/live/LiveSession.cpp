@@ -223,7 +223,7 @@ void LiveSession::showTrace()
     view_.setTrace(looks);
     const consult::Trace& t = trace_.current();
     const bool cell = t.valid && t.hasLoad;
-    emit traced(cell ? t.row : -1, cell ? t.col : -1);
+    emit traced(t.valid ? t.row : -1, cell ? t.col : -1);
     if (!follow_ || !cell)
         return;
     const CellBlock running{t.row + 1, t.col + 1, t.row + 1, t.col + 1};

@@ -82,7 +82,7 @@ class LiveSession : public QObject
     void columnsChanged();
     // Values shown, in columns() order, at `timeMs` of the stream or the log.
     void valuesShown(const std::vector<double>& values, qint64 timeMs);
-    // The running cell traced for the values just shown (row -1: none).
+    // The running cell traced for the values just shown (row -1: none; column -1: the row alone).
     void traced(int row, int column);
     void stateChanged(consult::ConsultLink::State state);
     void faultCodesRead(const std::vector<consult::FaultCode>& codes);

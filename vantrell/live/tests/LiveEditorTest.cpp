@@ -140,6 +140,10 @@ TEST_F(LiveEditor, FramesUpdateTheFiguresAndTheGridMarksTheCellOfTheAxes)
         connectEcu();
         ASSERT_TRUE(waitForFrames(40));
         EXPECT_EQ(child<QLabel>(*window, "ecu_state")->text(), "Streaming");
+        EXPECT_EQ(
+            child<QLabel>(*window, "traced_cell")->text(),
+            withTp ? QStringLiteral("Row %1, column %2").arg(shown.back().row + 1).arg(shown.back().col + 1)
+                   : QStringLiteral("Row %1 (no TP)").arg(shown.back().rowOnly + 1));
         const std::size_t rpm = column("RPM");
         const auto& last = shown.back().values;
         EXPECT_EQ(child<QLabel>(*window, "figure_0")->text(), QString::number(last[rpm], 'f', 0) + " rpm");
@@ -247,6 +251,14 @@ TEST_F(LiveEditor, ARecordedLogPlaysBackTheSameTrace)
         EXPECT_EQ(now.row, live[at].row) << i;
         EXPECT_EQ(now.col, live[at].col) << i;
     }
+    // A file that is no log is refused with a line; the log open stays.
+    folder.write("nolog.csv", "");
+    dialogs.openAnswers.push_back(folder.file("nolog.csv"));
+    child<QPushButton>(*window, "playback_open")->click();
+    EXPECT_NE(log().find("Cannot play the log"), std::string::npos) << log();
+    EXPECT_TRUE(window->parts().live->playbackOpen());
+    EXPECT_EQ(window->parts().live->player().log().rows().size(), live.size());
+
     slider->setValue(0);
     child<QPushButton>(*window, "playback_play")->click();
     EXPECT_TRUE(waitFor(3s, [&] { return window->parts().live->player().position() > 200; }));
