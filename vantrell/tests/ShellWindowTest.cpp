@@ -237,9 +237,9 @@ TEST(ShellRomFiles, FailedSaveIsReportedAndShortOrUnreadableImagesAreHandled)
     rig.folder.write("data/long.bin", std::string(65536, '\x22'));
     rig.dialogs.openAnswers.push_back(rig.folder.file("data/long.bin"));
     trigger(w, "menu_file_load");
-    EXPECT_TRUE(endsWith(rig.log(),
-                         "Rom image long.bin is 65536 bytes, larger than the rom size of the engine "
-                         "config (32768 bytes): only its first 32768 bytes were read\r\n"))
+    EXPECT_NE(rig.log().find("Rom image long.bin is 65536 bytes, larger than the rom size of the engine "
+                             "config (32768 bytes): only its first 32768 bytes were read\r\n"),
+              std::string::npos)
         << rig.log();
     EXPECT_EQ(w.parts().state.rom.at(0x7fff), 0x22);
 
