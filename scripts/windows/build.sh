@@ -81,6 +81,10 @@ build_qt() {
   tar -xf "$CACHE"/src/qt6-base_${QT_VERSION}*.orig.tar.xz -C "$work"
   local srcdir
   srcdir="$(find "$work" -mindepth 1 -maxdepth 1 -type d | head -n1)"
+  # Qt 6.4 builds its DirectWrite font database only with Direct2D, which the Windows platform
+  # plugin does not ask: without Direct2D the plugin would not link.
+  sed -i 's/^#if QT_CONFIG(directwrite3)$/#if QT_CONFIG(directwrite3) \&\& QT_CONFIG(direct2d)/' \
+    "$srcdir/src/plugins/platforms/windows/qwindowsintegration.cpp"
   mkdir -p "$work/build"
   # Core, Gui, Widgets and Test with the windows, offscreen and minimal platform plugins and the
   # Windows styles; the XML stream reader stays in (the editor reads XML definitions with it).
