@@ -128,6 +128,7 @@ step "GoogleTest for mingw" build_gtest
 configure_tessavel() {
   cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" \
     -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_CXX_FLAGS="-D_USE_MATH_DEFINES" \
     -DTESSAVEL_WIN_PREFIXES="$QT_PREFIX;$GTEST_PREFIX" \
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
     -DGTest_DIR="$GTEST_PREFIX/lib/cmake/GTest" \
@@ -142,7 +143,8 @@ step "configure build/windows" configure_tessavel
 build_tessavel() {
   # Test discovery runs the test programs under Wine: give them a prefix and a lasting server.
   wine_prefix_ready
-  nice -n 5 cmake --build "$BUILD" --parallel "$JOBS"
+  # Keeps going past a failing file, so one report shows every failure.
+  nice -n 5 cmake --build "$BUILD" --parallel "$JOBS" -- -k
 }
 step "build programs and tests" build_tessavel
 

@@ -24,7 +24,7 @@ sleep 1
 export WINEPATH
 WINEPATH="$(wine_path)"
 for program in vantrell pellory skerrow; do
-  exe="$(find "$BUILD/$program" -maxdepth 1 -name "$program.exe" | head -n1)"
+  exe="$(find "$BUILD" -name "$program.exe" -not -path "*/package/*" | head -n1)"
   [ -n "$exe" ] || { echo "no $program.exe" >&2; exit 1; }
   folder="$work/$program"
   mkdir -p "$folder"
@@ -35,8 +35,6 @@ for program in vantrell pellory skerrow; do
   sleep "${SETTLE_SECONDS:-12}"
   DISPLAY="$display" import -window root "$out/$program-wine.png"
   kill "$pid" 2>/dev/null || true
-  wineserver -k 2>/dev/null || true
-  wineserver -w 2>/dev/null || true
-  wine_prefix_ready
+  sleep 2
   echo "$out/$program-wine.png"
 done
