@@ -24,7 +24,11 @@
 // virtual boards) gets the Win32 port there.
 #include "WinSerialPort.h"
 namespace emulink {
-using QtSerialPort = WinSerialPort;
+class QtSerialPort : public WinSerialPort
+{
+  public:
+    using WinSerialPort::WinSerialPort;
+};
 } // namespace emulink
 #else
 
