@@ -78,8 +78,13 @@ QVariant MapGridModel::data(const QModelIndex& index, int role) const
         const std::optional<std::uint32_t> address = addressOf(row, column);
         return address ? marksAt(*address) : 0;
     }
-    case TraceRole:
-        return header ? QVariant() : QVariant::fromValue(trace_.at(row - 1, column - 1));
+    case TraceRole: {
+        // Most cells carry no trace: nothing to wrap, nothing for the painter to look at.
+        if (header)
+            return {};
+        const TraceLook look = trace_.at(row - 1, column - 1);
+        return look.marked() ? QVariant::fromValue(look) : QVariant();
+    }
     case Qt::ToolTipRole:
         return referenceToolTip(row, column);
     default:
