@@ -11,6 +11,7 @@ board.
   board-broker.py PROGRAM LINK_DIR FIRST_COM COUNT   (prints "LISTENING <port>" when ready)
 """
 import os
+import re
 import socket
 import subprocess
 import sys
@@ -41,6 +42,40 @@ def point(n, target):
     os.replace(tmp, link)
 
 
+WINDOWS_PATH = re.compile(r"^([A-Za-z]:[\\/].*?)(@\d+)?$")
+
+
+def unix_argument(arg):
+    """A Windows path (with an optional "@id" after it) as the Linux program needs it."""
+    m = WINDOWS_PATH.match(arg)
+    if not m:
+        return arg
+    try:
+        path = subprocess.run(["winepath", "-u", m.group(1)], capture_output=True, text=True,
+                              timeout=30).stdout.strip()
+    except (OSError, subprocess.TimeoutExpired):
+        return arg
+    return (path or m.group(1)) + (m.group(2) or "")
+
+
+def name_port_in_folder(args, pty, com):
+    """virtual-board writes its pseudo-terminal into the program folder's ports.ini when given
+    --program-folder and --port-number; the Windows program there must find the COM port instead."""
+    if "--program-folder" not in args:
+        return
+    i = args.index("--program-folder")
+    if i + 1 >= len(args):
+        return
+    ini = os.path.join(args[i + 1], "config", "ports.ini")
+    try:
+        with open(ini) as f:
+            text = f.read()
+        with open(ini, "w") as f:
+            f.write(text.replace(pty, com))
+    except OSError:
+        pass
+
+
 def serve(conn):
     slot = None
     board = None
@@ -49,7 +84,7 @@ def serve(conn):
         first = reader.readline().decode().rstrip("\n")
         if not first.startswith("ARGS"):
             return
-        args = [a for a in first.split("\t")[1:]]
+        args = [unix_argument(a) for a in first.split("\t")[1:]]
         slot = take_slot()
         if slot is None:
             conn.sendall(b"NO FREE COM PORT\n")
@@ -75,7 +110,9 @@ def serve(conn):
         threading.Thread(target=to_board, daemon=True).start()
         for line in board.stdout:
             if line.startswith(b"PORT "):
-                point(slot, line[5:].strip().decode())
+                pty = line[5:].strip().decode()
+                point(slot, pty)
+                name_port_in_folder(args, pty, "COM%d" % slot)
                 line = b"PORT COM%d\n" % slot
             conn.sendall(line)
     except OSError:

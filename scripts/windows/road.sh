@@ -30,9 +30,16 @@ fail() {
   exit 1
 }
 
-# A fresh prefix, Windows 10, and COM1 mapped to the boards' pseudo-terminal.
+# A fresh prefix, Windows 10, and COM1 mapped to the boards' pseudo-terminal. No lasting server
+# here: the steps below wait for the server to end after the installer and the uninstaller.
+fresh_prefix() {
+  wineboot -i >/dev/null 2>&1 || true
+  wineserver -w
+  wine winecfg -v win10 >/dev/null 2>&1 || true
+  wineserver -w
+}
 mkdir -p "$WINEPREFIX" "$pictures"
-wine_prefix_ready
+fresh_prefix
 mkfifo "$work/board-in"
 "$host_board" --boards 1,2 >"$work/board.out" 2>"$work/board.err" <"$work/board-in" &
 board_pid=$!
@@ -46,7 +53,6 @@ pty="$(sed -n 's/^PORT //p' "$work/board.out")"
 wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /t REG_SZ /d "$pty" /f >/dev/null 2>&1
 wineserver -k || true
 wineserver -w || true
-wine_prefix_ready
 
 # Silent install (the installer relaunches itself: wait for the server to go quiet).
 start=$(date +%s)
@@ -60,7 +66,6 @@ done
 menu="$(find "$WINEPREFIX/drive_c" -path '*Start Menu*' -name 'Vantrell.lnk' | head -n1)"
 [ -n "$menu" ] || fail "no Start-menu entry for Vantrell"
 echo "installed in $(( $(date +%s) - start )) s"
-wineserver -p >/dev/null 2>&1 || true
 
 # The installed editor on an X display.
 Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
@@ -80,7 +85,6 @@ echo "the installed editor runs; its program folder: ${user_dir#"$WINEPREFIX"/}"
 echo "mine" >"$user_dir/data/users-own-file.bin"
 wineserver -k || true
 wineserver -w || true
-wine_prefix_ready
 
 # Silent uninstall: the program's files go, the user's stay.
 wine "$program_dir/Uninstall.exe" /S >/dev/null 2>&1 || fail "the uninstaller failed"
