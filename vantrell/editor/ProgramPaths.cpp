@@ -2,6 +2,7 @@
 
 #include "common/clsIniFile.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace vantrell {
@@ -16,6 +17,12 @@ bool isAbsolute(const std::string& path)
     return path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':';
 }
 
+std::string forwardSlashes(std::string path)
+{
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
+}
+
 } // namespace
 
 std::string resolveRememberedPath(const std::string& remembered, const std::string& programFolder)
@@ -23,10 +30,11 @@ std::string resolveRememberedPath(const std::string& remembered, const std::stri
     if (remembered.empty() || remembered == common::clsIniFile::kUnknownValue ||
         remembered == common::clsIniFile::kEmptyValue)
         return remembered;
-    const std::string path = common::normalisePath(remembered);
+    // '/' on every system: Windows takes it too, and a path of mixed separators is not one to show.
+    const std::string path = forwardSlashes(remembered);
     if (isAbsolute(path) || programFolder.empty())
         return path;
-    std::string folder = common::normalisePath(programFolder);
+    std::string folder = forwardSlashes(programFolder);
     if (folder.back() != '/')
         folder += '/';
     return folder + path;
