@@ -45,19 +45,23 @@ function(tessavel_test)
                ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
 
-# tessavel_benchmark(NAME <target> SOURCES <files...> LIBS <libs...>): built with the tests, run
-# by hand (./build/test/.../name); never part of ctest.
+# tessavel_benchmark(NAME <target> [PLAIN] SOURCES <files...> LIBS <libs...>): built with the tests,
+# run by hand (./build/test/.../name); never part of ctest. PLAIN: a timing program with its own main
+# that needs no benchmark library, so it is built wherever the tests are (the Windows build too).
 function(tessavel_benchmark)
-  if(NOT TESSAVEL_TESTS OR NOT benchmark_FOUND)
+  cmake_parse_arguments(B "PLAIN" "NAME" "SOURCES;LIBS" ${ARGN})
+  if(NOT TESSAVEL_TESTS OR (NOT B_PLAIN AND NOT benchmark_FOUND))
     return()
   endif()
-  cmake_parse_arguments(B "" "NAME" "SOURCES;LIBS" ${ARGN})
   if(WIN32 AND "Qt6::SerialPort" IN_LIST B_LIBS)
     return()
   endif()
   add_executable(${B_NAME} ${B_SOURCES})
   tessavel_warnings(${B_NAME})
-  target_link_libraries(${B_NAME} PRIVATE ${B_LIBS} benchmark::benchmark)
+  target_link_libraries(${B_NAME} PRIVATE ${B_LIBS})
+  if(NOT B_PLAIN)
+    target_link_libraries(${B_NAME} PRIVATE benchmark::benchmark)
+  endif()
   target_compile_definitions(${B_NAME} PRIVATE
     TESSAVEL_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     TESSAVEL_BINARY_DIR="${PROJECT_BINARY_DIR}")

@@ -4,7 +4,8 @@
 The Windows stand-in virtual-board.exe (VirtualBoardRelay.cpp) connects here, sends the arguments,
 and then relays its standard input and output. For each connection the broker starts the real
 virtual-board, points one COM port of the Wine prefix at the board's pseudo-terminal and answers the
-board's "PORT /dev/pts/N" line with "PORT COMn". The COM ports are mapped once, before the Wine
+board's "PORT /dev/pts/N" line with "PORT COMn"; the simulated ECU's "ECU /dev/pts/N" line (with
+--ecu) gets a COM port of its own the same way. The COM ports are mapped once, before the Wine
 server starts, to fixed links (LINK_DIR/comN) that the broker repoints, so no restart is needed per
 board.
 
@@ -46,16 +47,16 @@ WINDOWS_PATH = re.compile(r"^([A-Za-z]:[\\/].*?)(@\d+)?$")
 
 
 def unix_argument(arg):
-    """A Windows path (with an optional "@id" after it) as the Linux program needs it."""
+    """A Windows path (with an optional "@id" after it) as the Linux program needs it. Each drive of
+    the Wine prefix is a link in its dosdevices folder, so the path is found without asking Wine (a
+    Wine server being restarted cannot leave a path unconverted, which the Linux program would take
+    as a relative one)."""
     m = WINDOWS_PATH.match(arg)
     if not m:
         return arg
-    try:
-        path = subprocess.run(["winepath", "-u", m.group(1)], capture_output=True, text=True,
-                              timeout=30).stdout.strip()
-    except (OSError, subprocess.TimeoutExpired):
-        return arg
-    return (path or m.group(1)) + (m.group(2) or "")
+    prefix = os.environ.get("WINEPREFIX") or os.path.expanduser("~/.wine")
+    drive, rest = m.group(1)[0].lower(), m.group(1)[3:].replace("\\", "/")
+    return os.path.join(prefix, "dosdevices", drive + ":", rest) + (m.group(2) or "")
 
 
 def name_port_in_folder(args, pty, com):
@@ -77,7 +78,7 @@ def name_port_in_folder(args, pty, com):
 
 
 def serve(conn):
-    slot = None
+    slots = []
     board = None
     try:
         reader = conn.makefile("rb")
@@ -85,10 +86,6 @@ def serve(conn):
         if not first.startswith("ARGS"):
             return
         args = [unix_argument(a) for a in first.split("\t")[1:]]
-        slot = take_slot()
-        if slot is None:
-            conn.sendall(b"NO FREE COM PORT\n")
-            return
         board = subprocess.Popen([program] + args, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                  stderr=subprocess.DEVNULL, bufsize=0)
 
@@ -109,11 +106,17 @@ def serve(conn):
 
         threading.Thread(target=to_board, daemon=True).start()
         for line in board.stdout:
-            if line.startswith(b"PORT "):
-                pty = line[5:].strip().decode()
-                point(slot, pty)
-                name_port_in_folder(args, pty, "COM%d" % slot)
-                line = b"PORT COM%d\n" % slot
+            for kind in (b"PORT ", b"ECU "):
+                if line.startswith(kind):
+                    slot = take_slot()
+                    if slot is None:
+                        conn.sendall(b"NO FREE COM PORT\n")
+                        return
+                    slots.append(slot)
+                    pty = line[len(kind):].strip().decode()
+                    point(slot, pty)
+                    name_port_in_folder(args, pty, "COM%d" % slot)
+                    line = kind + b"COM%d\n" % slot
             conn.sendall(line)
     except OSError:
         pass
@@ -124,7 +127,7 @@ def serve(conn):
             except subprocess.TimeoutExpired:
                 board.kill()
                 board.wait()
-        if slot is not None:
+        for slot in slots:
             point(slot, "/dev/null/tessavel-no-board")
             give_slot(slot)
         try:

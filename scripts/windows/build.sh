@@ -28,7 +28,8 @@ total_start=$(date +%s)
 install_packages() {
   local packages=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine64 wine nsis xvfb
                   cmake make ccache dpkg-dev xz-utils zip qt6-base-dev qt6-base-dev-tools
-                  libgtest-dev libgmock-dev x11-apps imagemagick)
+                  libgtest-dev libgmock-dev x11-apps imagemagick xdotool qt6-qpa-plugins
+                  qt6-serialport-dev)
   local missing=()
   for p in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
@@ -148,14 +149,16 @@ build_tessavel() {
 }
 step "build programs and tests" build_tessavel
 
-# --- 5. virtual-board for the tests (a Linux program) ---------------------------------------------
-build_host_board() {
+# --- 5. virtual-board and the Linux editor for the tests -------------------------------------------
+# The boards are a Linux program (a pseudo-terminal); the installer road compares the Windows
+# editor's frames with the Linux editor's.
+build_host_programs() {
   if [ "$tests" = OFF ]; then return; fi
   cmake -S "$ROOT" -B "$BUILD/host" -DCMAKE_BUILD_TYPE=Release -DTESSAVEL_TESTS=OFF \
     -DCMAKE_CXX_COMPILER_LAUNCHER=ccache >/dev/null
-  nice -n 5 cmake --build "$BUILD/host" --parallel "$JOBS" --target virtual-board >/dev/null
+  nice -n 5 cmake --build "$BUILD/host" --parallel "$JOBS" --target virtual-board vantrell >/dev/null
 }
-step "virtual-board for the tests (Linux)" build_host_board
+step "virtual-board and the editor for the tests (Linux)" build_host_programs
 
 # --- 6. Installer and portable zip ----------------------------------------------------------------
 make_packages() {

@@ -177,6 +177,11 @@ void EmulatorSetupPage::openPage()
     suggestAdapter(false);
 }
 
+void EmulatorSetupPage::focusPortBox()
+{
+    portBox_->setFocus(Qt::OtherFocusReason);
+}
+
 void EmulatorSetupPage::suggestAdapter(bool again)
 {
     const std::optional<emulink::PortDescription> adapter = emulink::suggestedAdapter(

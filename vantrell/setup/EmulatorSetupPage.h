@@ -45,6 +45,9 @@ class EmulatorSetupPage : public QWidget
     void resetSettings();
     // The page is shown: the found count is brought up to date.
     void openPage();
+    // The keyboard starts in the port box (the editor opens on this page: the port is the first thing
+    // to type, and Tab then reaches the port list and "Scan for Emulators").
+    void focusPortBox();
 
     // The button "Scan for Emulators".
     void scan();

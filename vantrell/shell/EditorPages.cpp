@@ -123,6 +123,7 @@ void EditorPages::showStartPage()
     setupPage_->show();
     gridPage_->selectData();
     showPage(kSetupTab);
+    setupPage_->focusPortBox();
 }
 
 void EditorPages::showPage(int tab)

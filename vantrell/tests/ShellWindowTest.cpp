@@ -80,6 +80,7 @@ TEST(ShellStartUp, FirstRunWithAnEmptySettingsFileShowsUnknownFileAndEndsOnTheSe
     EXPECT_EQ(w.parts().pages->currentTab(), 8);
     EXPECT_FALSE(w.findChild<QWidget*>("frame_pellory")->isHidden());
     EXPECT_TRUE(w.findChild<QWidget*>("frame_grid")->isHidden());
+    EXPECT_EQ(w.focusWidget(), w.findChild<QWidget*>("TextComport")); // the keyboard starts at the port
     EXPECT_EQ(rig.log(), programFolderLine(rig) + "Config Selected\r\n");
     EXPECT_TRUE(rig.dialogs.opens.empty());
     EXPECT_FALSE(rig.port.isOpen());

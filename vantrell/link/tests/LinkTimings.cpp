@@ -1,11 +1,13 @@
 // Timings of the link against the real virtual-board program over a pseudo-terminal, reported as
 // ratios: round trip of a short write, CPU time over wall time while waiting, upload time over the
-// time the bytes need on a 115200 baud line. Run by hand; not part of the tests.
+// time the bytes need on a 115200 baud line. Run by hand; not part of the tests. Through this
+// system's own serial port: on Windows (under Wine, with the boards' line mapped to a COM port by
+// scripts/windows/test.sh --timings) the Win32 port.
 #include "vantrell/link/EmulatorLink.h"
 
 #include "common/StatusSink.h"
 #include "emulink/Frames.h"
-#include "emulink/QtSerialPort.h"
+#include "emulink/SystemSerialPort.h"
 #include "emulink/SteadyClock.h"
 #include "testsupport/VirtualBoard.h"
 
@@ -15,6 +17,10 @@
 #include <cstdio>
 #include <ctime>
 #include <memory>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 using namespace std::chrono_literals;
 using emulink::Bytes;
@@ -28,9 +34,20 @@ double seconds(std::chrono::steady_clock::duration d)
     return std::chrono::duration<double>(d).count();
 }
 
+// CPU time of this process. Windows' clock() counts wall time, so there the process times are asked.
 double cpuSeconds()
 {
+#ifdef _WIN32
+    FILETIME created, exited, kernel, user;
+    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user))
+        return 0.0;
+    auto ticks = [](const FILETIME& t) {
+        return (static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+    };
+    return static_cast<double>(ticks(kernel) + ticks(user)) * 100e-9; // 100 ns ticks
+#else
     return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
+#endif
 }
 
 struct Setup
@@ -51,7 +68,7 @@ struct Setup
     }
     testsupport::VirtualBoard board;
     emulink::SteadyClock clock;
-    emulink::QtSerialPort port;
+    emulink::SystemSerialPort port;
     common::StatusLines status;
     vantrell::EmulatorLink link{port, clock, status};
 };
