@@ -19,7 +19,7 @@ export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
-# step NAME COMMAND...: runs a step and prints how long it took.
+# step NAME COMMAND...: runs a step, prints how long it took and returns its status.
 step() {
   local name="$1"
   shift
@@ -27,7 +27,10 @@ step() {
   start=$(date +%s)
   echo "== $name"
   "$@"
+  # Reached after a failure only when the caller tests the step (errexit is off there).
+  local status=$?
   echo "== $name: $(( $(date +%s) - start )) s"
+  return "$status"
 }
 
 # A Wine prefix set to Windows 10 (Qt 6 wants it) with a server that stays up, so each program
