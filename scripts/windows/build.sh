@@ -28,7 +28,7 @@ total_start=$(date +%s)
 install_packages() {
   local packages=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine64 wine nsis xvfb
                   cmake make ccache dpkg-dev xz-utils zip qt6-base-dev qt6-base-dev-tools
-                  libgtest-dev libgmock-dev x11-apps imagemagick xdotool qt6-qpa-plugins
+                  libgtest-dev libgmock-dev x11-apps imagemagick xdotool qt6-qpa-plugins fonts-dejavu-core
                   qt6-serialport-dev)
   local missing=()
   for p in "${packages[@]}"; do

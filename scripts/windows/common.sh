@@ -33,6 +33,19 @@ step() {
   return "$status"
 }
 
+# Windows programs ask for the dialog font "MS Shell Dlg", which Wine sends to Tahoma. Without Wine's
+# own fonts Tahoma is missing, and Wine then picks the first family it has: here a math font whose
+# line height puts the text of Qt's line edits outside them. The prefixes of the tests and pictures
+# send the dialog font to DejaVu Sans (installed with the tests) instead. A Wine prefix matter only:
+# Windows has its dialog font.
+wine_dialog_font() {
+  local name
+  for name in "MS Shell Dlg" "MS Shell Dlg 2"; do
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' /v "$name" \
+      /t REG_SZ /d "DejaVu Sans" /f >/dev/null 2>&1
+  done
+}
+
 # A Wine prefix set to Windows 10 (Qt 6 wants it) with a server that stays up, so each program
 # started under Wine costs tens of milliseconds rather than seconds.
 wine_prefix_ready() {
@@ -42,6 +55,11 @@ wine_prefix_ready() {
     wineserver -w
     wine winecfg -v win10 >/dev/null 2>&1 || true
     wineserver -w
+  fi
+  if ! grep -q '^"MS Shell Dlg"="DejaVu Sans"' "$WINEPREFIX/system.reg"; then
+    wine_dialog_font
+    wineserver -k || true
+    wineserver -w || true
   fi
   wineserver -p >/dev/null 2>&1 || true
   wine cmd /c exit >/dev/null 2>&1 || true

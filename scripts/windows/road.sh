@@ -42,6 +42,7 @@ fresh_prefix() {
   wineboot -i >/dev/null 2>&1 || true
   wineserver -w
   wine winecfg -v win10 >/dev/null 2>&1 || true
+  wine_dialog_font
   wineserver -w
 }
 # start_boards NAME [virtual-board options...]: a pair of boards logging every frame to
@@ -117,13 +118,13 @@ frames() {
 }
 
 # The frames a road must hold: both boards asked in the scan, 128 verified blocks to each in the
-# upload, and the cell written to each.
+# upload, and the first cell of the main fuel map (0x7000) written to each.
 check_road() {
   local name="$1" id
   for id in 01 02; do
     [ "$(frames "$name" | grep -c "^41${id}56")" -ge 1 ] || fail "$name: board $id was not asked for its version"
     [ "$(frames "$name" | grep -c "^41${id}58")" -ge 128 ] || fail "$name: the upload did not reach board $id"
-    frames "$name" | grep -q "^41${id}7701" || fail "$name: the cell did not reach board $id"
+    frames "$name" | grep -q "^41${id}77017000" || fail "$name: the cell did not reach board $id"
   done
 }
 
@@ -136,7 +137,7 @@ linux_folder="$work/linux-folder"
 mkdir -p "$linux_folder"
 cp -r "$ROOT"/demo/config "$ROOT"/demo/data "$ROOT"/demo/maps "$ROOT"/demo/afm "$linux_folder"/
 start_boards linux --program-folder "$linux_folder" --port-number 1
-XDG_RUNTIME_DIR="$work" "$host_editor" --program-folder "$linux_folder" >"$work/linux-editor.out" 2>&1 &
+QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work" "$host_editor" --program-folder "$linux_folder" >"$work/linux-editor.out" 2>&1 &
 linux_pid=$!
 drive linux
 kill "$linux_pid" 2>/dev/null || true
@@ -165,7 +166,7 @@ menu="$(find "$WINEPREFIX/drive_c" -path '*Start Menu*' -name 'Vantrell.lnk' | h
 [ -n "$menu" ] || fail "no Start-menu entry for Vantrell"
 echo "installed in $(( $(date +%s) - start )) s"
 
-(wine "$program_dir/bin/vantrell.exe" >/dev/null 2>&1 &) # ended with the Wine server below
+(QT_QPA_PLATFORM=windows wine "$program_dir/bin/vantrell.exe" >/dev/null 2>&1 &) # ended with the Wine server below
 user_dir=""
 for _ in $(seq 300); do
   user_dir="$(find "$WINEPREFIX/drive_c/users" -ipath '*AppData/Roaming/tessavel/vantrell' -type d 2>/dev/null | head -n1)"

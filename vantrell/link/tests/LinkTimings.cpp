@@ -1,8 +1,8 @@
 // Timings of the link against the real virtual-board program over a pseudo-terminal, reported as
 // ratios: round trip of a short write, CPU time over wall time while waiting, upload time over the
 // time the bytes need on a 115200 baud line. Run by hand; not part of the tests. Through this
-// system's own serial port: on Windows (under Wine, with the boards' line mapped to a COM port by
-// scripts/windows/test.sh --timings) the Win32 port.
+// system's own serial port: on Windows the Win32 port (scripts/windows/test.sh runs it under Wine,
+// with the boards' line mapped to a COM port).
 #include "vantrell/link/EmulatorLink.h"
 
 #include "common/StatusSink.h"
