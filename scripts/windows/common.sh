@@ -61,8 +61,26 @@ wine_prefix_ready() {
     wineserver -k || true
     wineserver -w || true
   fi
-  wineserver -p >/dev/null 2>&1 || true
+  ensure_lasting_server
   wine cmd /c exit >/dev/null 2>&1 || true
+}
+
+# A Wine server started on demand (by any wine command) ends as soon as its last program ends; a
+# program started just then waits for it forever. Tests therefore run under a lasting server
+# (wineserver -p) of their own prefix, started once no other server of the prefix is left.
+lasting_server_running() {
+  local pid
+  for pid in $(pgrep -u "$(id -u)" -f 'wineserver64 .*-p$'); do
+    if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
+      return 0
+    fi
+  done
+  return 1
+}
+ensure_lasting_server() {
+  lasting_server_running && return 0
+  wineserver -w 2>/dev/null || true
+  wineserver -p 2>/dev/null || true
 }
 
 # WINEPATH: where the programs find Qt's and the compiler's DLLs when run from the build folder.

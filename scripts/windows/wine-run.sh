@@ -7,11 +7,9 @@
 # standard output. Given ctest's pipe, they would hold it open, and ctest would wait for its end
 # until the test's timeout although the test had long finished.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
-# A lasting Wine server makes each start cost tens of milliseconds instead of seconds. A test killed
-# at its timeout can take the server down with it; the next one then brings a lasting one back.
-if ! pgrep -u "$(id -u)" -f 'wineserver64 .*-p$' >/dev/null; then
-  wineserver -p 2>/dev/null || { wineserver -w; wineserver -p 2>/dev/null || true; }
-fi
+# A lasting Wine server: each start costs tens of milliseconds instead of seconds, and no program
+# starts just as a server started on demand ends (it would wait for that server forever).
+ensure_lasting_server
 out="$(mktemp)"
 err="$(mktemp)"
 WINEPATH="$(wine_path)${WINEPATH:+;$WINEPATH}" wine "$@" >"$out" 2>"$err" </dev/null &
