@@ -46,15 +46,22 @@ wine_dialog_font() {
   done
 }
 
+# new_prefix: makes $WINEPREFIX, set to Windows 10 (Qt 6 wants it) with the dialog font above, and
+# waits for its server to end.
+new_prefix() {
+  mkdir -p "$WINEPREFIX"
+  wineboot -i >/dev/null 2>&1 || true
+  wineserver -w
+  wine winecfg -v win10 >/dev/null 2>&1 || true
+  wine_dialog_font
+  wineserver -w
+}
+
 # A Wine prefix set to Windows 10 (Qt 6 wants it) with a server that stays up, so each program
 # started under Wine costs tens of milliseconds rather than seconds.
 wine_prefix_ready() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    mkdir -p "$WINEPREFIX"
-    wineboot -i >/dev/null 2>&1 || true
-    wineserver -w
-    wine winecfg -v win10 >/dev/null 2>&1 || true
-    wineserver -w
+    new_prefix
   fi
   if ! grep -q '^"MS Shell Dlg"="DejaVu Sans"' "$WINEPREFIX/system.reg"; then
     wine_dialog_font

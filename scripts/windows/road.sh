@@ -36,15 +36,6 @@ fail() {
   exit 1
 }
 
-# A fresh prefix, Windows 10, and COM1 mapped to the boards' pseudo-terminal. No lasting server
-# here: the steps below wait for the server to end after the installer and the uninstaller.
-fresh_prefix() {
-  wineboot -i >/dev/null 2>&1 || true
-  wineserver -w
-  wine winecfg -v win10 >/dev/null 2>&1 || true
-  wine_dialog_font
-  wineserver -w
-}
 # start_boards NAME [virtual-board options...]: a pair of boards logging every frame to
 # $work/NAME.log; sets pty and board_pid.
 start_boards() {
@@ -147,7 +138,9 @@ check_road linux
 echo "the Linux editor: $(frames linux | wc -l) frames"
 
 # --- The installed Windows editor ------------------------------------------------------------------
-fresh_prefix
+# A fresh prefix (no lasting server here: the steps below wait for the server to end after the
+# installer and the uninstaller) with COM1 mapped to the boards' pseudo-terminal.
+new_prefix
 start_boards windows
 wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /t REG_SZ /d "$pty" /f >/dev/null 2>&1
 wineserver -k || true
